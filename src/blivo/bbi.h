@@ -139,6 +139,78 @@ inline bool ClipOne(const Image& img, Rect& r) {
   return ClipRect(img.width, img.height, r.x, r.y, r.w, r.h, ox, oy);
 }
 
+// A scaled pair: dw x dh destination pixels at (dx, dy) drawn from sw x sh source pixels at
+// (sx, sy).
+struct ScaledRect {
+  int32_t dx, dy, dw, dh, sx, sy, sw, sh;
+};
+
+// Trunc toward zero, saturated to 32 bits: a partner pushed that far lies outside every image
+// and the other pass then reports it empty.
+inline int64_t TruncSat32(double v) {
+  if (!(v > -2147483648.0)) return INT32_MIN;  // also NaN
+  if (v >= 2147483647.0) return INT32_MAX;
+  return static_cast<int64_t>(v);
+}
+
+// One pass of the scaled rule: clips (x, y, w, h) against a W x H image and moves the partner
+// rectangle by the same fraction of its own size. Horizontal ratio in double, vertical ratio
+// rounded to float, both kept as the original rounding sequence. False when anything is empty.
+inline bool ClipScaledSide(int32_t W, int32_t H, int32_t& x, int32_t& y, int32_t& w, int32_t& h,
+                           int32_t& ox, int32_t& oy, int32_t& ow, int32_t& oh) {
+  if (w <= 0 || h <= 0 || ow <= 0 || oh <= 0) return false;
+  int64_t X = x, Y = y, Wd = w, Ht = h, OX = ox, OY = oy, OW = ow, OH = oh;
+  const double rx = static_cast<double>(ow) / static_cast<double>(w);
+  if (X < 0) {
+    OX = TruncSat32(static_cast<double>(OX) - rx * static_cast<double>(X));
+    OW = TruncSat32(static_cast<double>(OW) + rx * static_cast<double>(X));
+    Wd += X;
+    X = 0;
+  }
+  if (X + Wd > W) {
+    OW = TruncSat32(static_cast<double>(OW) + rx * static_cast<double>(W - X - Wd));
+    Wd = W - X;
+  }
+  const double ry = static_cast<float>(static_cast<double>(oh) / static_cast<double>(h));
+  if (Y < 0) {
+    OY = TruncSat32(static_cast<double>(OY) - ry * static_cast<double>(Y));
+    OH = TruncSat32(static_cast<double>(OH) + ry * static_cast<double>(Y));
+    Ht += Y;
+    Y = 0;
+  }
+  if (Y + Ht > H) {
+    OH = TruncSat32(static_cast<double>(OH) + ry * static_cast<double>(H - Y - Ht));
+    Ht = H - Y;
+  }
+  if (Wd <= 0 || Ht <= 0 || OW <= 0 || OH <= 0) return false;
+  x = static_cast<int32_t>(X);
+  y = static_cast<int32_t>(Y);
+  w = static_cast<int32_t>(Wd);
+  h = static_cast<int32_t>(Ht);
+  ox = static_cast<int32_t>(OX);
+  oy = static_cast<int32_t>(OY);
+  ow = static_cast<int32_t>(OW);
+  oh = static_cast<int32_t>(OH);
+  return true;
+}
+
+// The scaled two-image rule: against the source (destination as partner), then against the
+// destination (source as partner). Any size that is or becomes zero or negative gives false.
+// The last check is the guarantee that the sampling loops stay inside both images whatever the
+// rounding did.
+inline bool ClipScaled(const Image& dst, const Image& src, ScaledRect& r) {
+  if (!dst.Valid() || !src.Valid()) return false;
+  if (!ClipScaledSide(src.width, src.height, r.sx, r.sy, r.sw, r.sh, r.dx, r.dy, r.dw, r.dh))
+    return false;
+  if (!ClipScaledSide(dst.width, dst.height, r.dx, r.dy, r.dw, r.dh, r.sx, r.sy, r.sw, r.sh))
+    return false;
+  auto inside = [](int32_t p, int32_t n, int32_t limit) {
+    return p >= 0 && n > 0 && static_cast<int64_t>(p) + n <= limit;
+  };
+  return inside(r.dx, r.dw, dst.width) && inside(r.dy, r.dh, dst.height) &&
+         inside(r.sx, r.sw, src.width) && inside(r.sy, r.sh, src.height);
+}
+
 // Colour components given as separate arguments are clamped to 0..255.
 inline uint32_t Clamp255(int32_t v) {
   return v < 0 ? 0u : (v > 255 ? 255u : static_cast<uint32_t>(v));
