@@ -1,0 +1,110 @@
+// Scalar reference rows of the hot blits (the truth the vector kernels are tested against) and
+// the once-made choice of kernel table from the host's instruction sets.
+#include "blit_kernels.h"
+#include "cpu.h"
+#include "pixel_math.h"
+
+namespace blivo {
+
+uint32_t BlendPixel(uint32_t d, uint32_t s) {
+  const uint32_t a = AlphaOf(s);
+  if (a == 0) return d;
+  if (a == 255) return s;
+  return Mix2(s, a, d, 255u - a);
+}
+
+uint32_t BlendMmxPixel(uint32_t d, uint32_t s) {
+  // floor(a * 256 / 255) is a itself below 255 and 256 at 255.
+  const uint32_t a = AlphaOf(s);
+  const uint32_t f = a == 255 ? 256u : a;
+  return Mix2(s, f, d, 256u - f);
+}
+
+uint32_t TrueBlendPixel(uint32_t d, uint32_t s, const uint16_t* fade) {
+  const uint32_t sa = AlphaOf(s), da = AlphaOf(d);
+  if (sa == 0) return d;
+  if (sa == 255 || da == 0) return s;
+  const uint32_t v = fade[sa];
+  const uint32_t colour = Mix2(s, v, d, 256u - v) & 0x00FFFFFFu;
+  return ((da + Div255((255u - da) * sa)) << 24) | colour;
+}
+
+uint32_t AlphaPixel(uint32_t d, uint32_t s, uint32_t flags) {
+  int32_t m = static_cast<int32_t>(AlphaOf(s));
+  const int32_t o = static_cast<int32_t>(AlphaOf(d));
+  if (flags & kAlphaSubtract) m = o - m;
+  if (flags & kAlphaInvert) m = 255 - m;
+  if ((flags & kAlphaKeepMin) && m >= o) m = o;
+  if ((flags & kAlphaKeepMax) && o >= m) m = o;
+  return (d & 0x00FFFFFFu) | ((static_cast<uint32_t>(m) & 0xFFu) << 24);
+}
+
+namespace {
+
+// Every row walks left to right reading s[i] just before writing d[i], so overlapping rows
+// behave exactly as the documented visiting order says.
+void AddRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+  for (int32_t i = 0; i < n; ++i) d[i] = AddSat(d[i], s[i]);
+}
+void SubRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+  for (int32_t i = 0; i < n; ++i) d[i] = SubSat(d[i], s[i]);
+}
+void HalfBlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+  for (int32_t i = 0; i < n; ++i) d[i] = HalfMean(s[i], d[i]);
+}
+void KeyingRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+  for (int32_t i = 0; i < n; ++i) {
+    const uint32_t p = s[i];
+    if (p != a.key) d[i] = p;
+  }
+}
+void BlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+  for (int32_t i = 0; i < n; ++i) d[i] = BlendPixel(d[i], s[i]);
+}
+void BlendMmxRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+  for (int32_t i = 0; i < n; ++i) d[i] = BlendMmxPixel(d[i], s[i]);
+}
+void TrueBlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+  for (int32_t i = 0; i < n; ++i) d[i] = TrueBlendPixel(d[i], s[i], a.fade);
+}
+void AlphaRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+  for (int32_t i = 0; i < n; ++i) d[i] = AlphaPixel(d[i], s[i], a.flags);
+}
+void HalfSizeRef(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    d[i] = Mean4(s0[2 * i], s0[2 * i + 1], s1[2 * i], s1[2 * i + 1]);
+}
+void FillRef(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
+  const uint32_t c = colour & ~mask;
+  if (mask == 0) {
+    for (int32_t i = 0; i < n; ++i) d[i] = c;
+  } else {
+    for (int32_t i = 0; i < n; ++i) d[i] = c | (d[i] & mask);
+  }
+}
+
+constexpr BlitKernels kRef = {
+    "reference", AddRef,       SubRef,   HalfBlendRef, KeyingRef, BlendRef, BlendMmxRef,
+    TrueBlendRef, AlphaRef,    HalfSizeRef, FillRef,
+};
+
+const BlitKernels* Choose() {
+  const Isa& isa = HostIsa();
+  if (isa.avx2 && Avx2BlitKernels() != nullptr) return Avx2BlitKernels();
+  if (isa.sse2 && Sse2BlitKernels() != nullptr) return Sse2BlitKernels();
+  return &kRef;
+}
+
+const BlitKernels*& Active() {
+  static const BlitKernels* active = Choose();
+  return active;
+}
+
+}  // namespace
+
+const BlitKernels& RefBlitKernels() { return kRef; }
+const BlitKernels& ActiveBlitKernels() { return *Active(); }
+void UseBlitKernels(const BlitKernels& kernels) { Active() = &kernels; }
+void ReloadBlitKernels() { Active() = Choose(); }
+
+}  // namespace blivo
