@@ -39,9 +39,10 @@ BLIVO_API int32_t dllAdd(int32_t a, int32_t b);        /* 32-bit wrap-around */
  * (n - 48, or n - 64 for ioEncoder; n itself for inputs shorter than that margin).
  * The bounded decoders read at most srcLen bytes and write exactly n bytes: 0 done, 1 when
  * n <= 0 or the stream ended early (the rest of dst is then zero-filled).
- * The unbounded decoders trust their input; they read at most the most a valid stream for n
- * bytes can need (about 9n/8 + 2 bytes for Decoder, 19n/16 + 3 for iDecoder, 33n/32 + 5 for
- * ioDecoder). New code uses the bounded forms. */
+ * Decoders read only stream bytes the decoding consumes. The unbounded decoders trust their
+ * input; they read at most the most a valid stream for n bytes can need: n + 1 + ceil(n/8)
+ * bytes for Decoder, ceil(19 * ceil(n/2) / 8) for iDecoder (its closing zero byte is not
+ * read), ceil(33 * ceil(n/4) / 8) for ioDecoder. New code uses the bounded forms. */
 BLIVO_API int32_t Encoder(const void* src, void* dst, int32_t n, int32_t* outLen);
 BLIVO_API int32_t Decoder(const void* src, void* dst, int32_t n);
 BLIVO_API int32_t DecoderEx(const void* src, int32_t srcLen, void* dst, int32_t n);

@@ -31,7 +31,9 @@ TEST_F(BindingTest, FindsTheLibraryBesideTheExecutable) {
 TEST_F(BindingTest, ExportsArePlainCNames) {
   for (const char* name : {"BBI", "Get_ptr", "MMX", "GetCpuID", "SHR", "SHL", "dllAdd", "GetWORD", "GetInt",
                            "SetWORD", "SetInt", "GetDWORD", "SetDWORD", "GetIntByByte",
-                           "SetIntToByte", "TestBuffer", "GetRandom", "HitTestWall"})
+                           "SetIntToByte", "TestBuffer", "GetRandom", "HitTestWall", "Encoder",
+                           "Decoder", "DecoderEx", "iEncoder", "iDecoder", "iDecoderEx",
+                           "ioEncoder", "ioDecoder", "ioDecoderEx"})
     EXPECT_EQ(CBlivoBinding::Shared().Probe(name), CBlivoBinding::Status::kOk) << name;
   // Internal symbols stay hidden.
   EXPECT_EQ(CBlivoBinding::Shared().Probe("_ZN5blivo8CpuClassEv"),
