@@ -1,0 +1,53 @@
+// Scalar reference row kernels of the drawing primitives and the choice of vector set.
+// Relies on pixel_math.h for the two-lane blend.
+#include "draw_kernels.h"
+
+#include "cpu.h"
+#include "pixel_math.h"
+
+namespace blivo::draw {
+
+void FillSpan_Ref(uint32_t* row, int32_t n, uint32_t colour, uint32_t mask) {
+  if (mask == 0) {
+    for (int32_t i = 0; i < n; ++i) row[i] = colour;
+  } else {
+    for (int32_t i = 0; i < n; ++i) row[i] = Masked(row[i], colour, mask);
+  }
+}
+
+void BoxSpan_Ref(uint32_t* row, int32_t n, int32_t i0, int32_t denom, uint32_t left,
+                 uint32_t right, uint32_t mask) {
+  const float d = static_cast<float>(denom);
+  for (int32_t i = 0; i < n; ++i) {
+    uint32_t k = 0;
+    if (denom != 0) {
+      const float u = static_cast<float>(i0 + i) / d;
+      k = static_cast<uint32_t>(u * 256.0f);
+      if (k > 256u) k = 256u;
+    }
+    row[i] = Masked(row[i], Lerp256(left, right, k), mask);
+  }
+}
+
+void GradSpan_Ref(uint32_t* row, int32_t n, int32_t num0, float denom, const float* left,
+                  const float* right) {
+  for (int32_t i = 0; i < n; ++i) {
+    const float fx = static_cast<float>(num0 + i) / denom;
+    const float gx = 1.0f - fx;
+    uint32_t out = 0;
+    for (int c = 0; c < 4; ++c) {
+      const float v = left[c] * gx + right[c] * fx;
+      out |= (static_cast<uint32_t>(static_cast<int32_t>(v)) & 0xFFu) << (8 * c);
+    }
+    row[i] = out;
+  }
+}
+
+const Kernels& HostKernels() {
+  const Isa& isa = HostIsa();
+  if (isa.avx2) return kAvx2Kernels;
+  if (isa.sse2) return kSse2Kernels;
+  return kRefKernels;
+}
+
+}  // namespace blivo::draw
