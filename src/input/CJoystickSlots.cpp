@@ -37,6 +37,16 @@ struct CJoystickSlots::Impl {
     }
   }
 
+  // SDL_Quit closes every joystick behind our back; the handles are gone then, not ours to close.
+  bool ServiceGone() {
+    if (SDL_WasInit(SDL_INIT_JOYSTICK) != 0) return false;
+    std::fill(std::begin(handles), std::end(handles), nullptr);
+    std::fill(std::begin(ids), std::end(ids), -1);
+    refused.clear();
+    open = false;
+    return true;
+  }
+
   void SeatNew() {
     const int count = SDL_NumJoysticks();
     for (int device = 0; device < count; ++device) {
@@ -75,7 +85,7 @@ bool CJoystickSlots::Open() {
 }
 
 void CJoystickSlots::Close() {
-  if (!m_impl->open) return;
+  if (!m_impl->open || m_impl->ServiceGone()) return;
   for (int32_t i = 0; i < kMaxJoysticks; ++i) {
     if (m_impl->handles[i] != nullptr) SDL_JoystickClose(m_impl->handles[i]);
     m_impl->handles[i] = nullptr;
@@ -89,7 +99,7 @@ void CJoystickSlots::Close() {
 bool CJoystickSlots::IsOpen() const { return m_impl->open; }
 
 void CJoystickSlots::Update(bool rescan) {
-  if (!m_impl->open) return;
+  if (!m_impl->open || m_impl->ServiceGone()) return;
   SDL_JoystickUpdate();
   m_impl->DropPulled();
   const int devices = SDL_NumJoysticks();

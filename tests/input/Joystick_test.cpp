@@ -31,6 +31,8 @@ class VirtualPad {
     SDL_JoystickSetVirtualButton(m_handle, button, down ? SDL_PRESSED : SDL_RELEASED);
   }
   void Hat(int hat, Uint8 bits) { SDL_JoystickSetVirtualHat(m_handle, hat, bits); }
+  // For after SDL itself closed every joystick: the handle is no longer ours to close.
+  void Forget() { m_handle = nullptr; }
   void Unplug() {
     if (m_handle == nullptr) return;
     SDL_JoystickClose(m_handle);
@@ -270,6 +272,31 @@ TEST_F(JoystickTest, CaptureNewButtonsAndDirectionsLeavingTheCentre) {
   two.Axis(1, 32767);
   two.Axis(0, -32768);
   EXPECT_EQ(m_input->CaptureInput(1), 0x2102);  // Pad2 left
+}
+
+TEST_F(JoystickTest, JoystickServiceShutDownUnderneathReadsAsNoJoysticks) {
+  VirtualPad& pad = Plug();
+  Make(2);
+  pad.Button(0, true);
+  Frame();
+  ASSERT_EQ(Key(0).Button[0], 1);
+  // Someone shuts SDL's joysticks down completely (as SDL_Quit does): the module's handles are
+  // freed by SDL, so it must neither read nor close them afterwards.
+  int holders = 0;
+  while (SDL_WasInit(SDL_INIT_JOYSTICK) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    ++holders;
+  }
+  Frame();
+  EXPECT_EQ(m_input->JoystickCount(), 0);
+  EXPECT_EQ(Key(0).Button[0], -1);
+  (void)m_input->CaptureInput(-1);
+  m_input.reset();
+  pad.Forget();
+  m_pads.clear();
+  // Give the suite its own hold on the service back.
+  EXPECT_GE(holders, 2);
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
 }
 
 }  // namespace
