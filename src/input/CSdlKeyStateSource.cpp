@@ -7,9 +7,9 @@
 namespace input {
 
 KeyReadResult CSdlKeyStateSource::Read(KeyBytes& keys) {
-  // Without focus SDL delivers no key events, so its array would only hold what was down
-  // when the focus left.
-  if (SDL_GetKeyboardFocus() == nullptr) return KeyReadResult::kNoFocus;
+  // No focus test here: SDL clears its own array when the focus leaves a window, and a window
+  // that never got the focus (a desktop without a window manager) still receives keys. The
+  // module itself masks keys held across a focus loss.
   int count = 0;
   const Uint8* state = SDL_GetKeyboardState(&count);
   if (state == nullptr) return KeyReadResult::kFailed;

@@ -1,5 +1,5 @@
-// The keyboard as SDL sees it: SDL's key state array translated to scan-code key bytes. Only
-// the window with the keyboard focus gets keys, like a foreground keyboard device.
+// The keyboard as SDL sees it: SDL's key state array translated to scan-code key bytes. SDL
+// only delivers keys to our own windows, like a foreground keyboard device.
 #pragma once
 
 #include "input/IKeyStateSource.h"
