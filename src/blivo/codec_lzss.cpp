@@ -198,7 +198,7 @@ inline void CopyFromRing(uint8_t* dst, size_t k, size_t dist, size_t len) {
 int32_t LzssDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n) {
   size_t k = 0, s = 0;
   // Whole groups without per-item checks while the group fits in the stream and the widest
-  // copies (24 bytes from a 16-byte reference) fit in dst.
+  // copies (up to 24 bytes stored for one reference) fit in dst.
   constexpr size_t kRoom = 8 * kMaxMatch + 8;
   while (n - k >= kRoom && srcLen - s >= kMaxGroup) {
     unsigned flags = src[s++];
@@ -228,10 +228,15 @@ int32_t LzssDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n) {
         std::memcpy(out, out - dist, 8);
         std::memcpy(out + 8, out + 8 - dist, 8);
         std::memcpy(out + 16, out + 16 - dist, 8);
-      } else if (dist == 1) {
-        std::memset(out, out[-1], kMaxMatch);
       } else {
-        for (size_t i = 0; i < len; ++i) out[i] = out[i - dist];
+        // A period shorter than a word: spread it over 8 bytes and store the word at steps of
+        // a whole number of periods.
+        uint64_t period = 0;
+        std::memcpy(&period, out - dist, dist);
+        uint64_t pattern = period;
+        for (size_t filled = dist; filled < 8; filled += dist) pattern |= period << (8 * filled);
+        const size_t step = dist * (8 / dist);
+        for (size_t i = 0; i < len; i += step) std::memcpy(out + i, &pattern, 8);
       }
       k += len;
     }

@@ -1,0 +1,6 @@
+// Fuzz target: the bounded decoder DecoderEx on arbitrary streams and lengths.
+#include "codec_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return RunBoundedDecoder(DecoderEx, data, size);
+}
