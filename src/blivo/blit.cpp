@@ -23,6 +23,19 @@ void CopyRow(uint32_t* d, const uint32_t* s, int32_t n) {
 }
 
 void CopyWalk(const Walk& walk) {
+  // Whole rows of two unpadded images lie back to back: one copy does them all, unless the
+  // destination starts inside the source span, where only the row walk gives the right words.
+  const int64_t rowBytes = int64_t{walk.r.w} * 4;
+  if (walk.d.stride == rowBytes && walk.s.stride == rowBytes && walk.r.h > 1) {
+    uint32_t* d = walk.DstRow(0);
+    const uint32_t* s = walk.SrcRow(0);
+    const int64_t total = rowBytes * walk.r.h;
+    const auto di = reinterpret_cast<uintptr_t>(d), si = reinterpret_cast<uintptr_t>(s);
+    if (!(di > si && static_cast<int64_t>(di - si) < total)) {
+      std::memmove(d, s, static_cast<size_t>(total));
+      return;
+    }
+  }
   for (int32_t j = 0; j < walk.r.h; ++j) CopyRow(walk.DstRow(j), walk.SrcRow(j), walk.r.w);
 }
 

@@ -13,7 +13,13 @@ inline __m256i Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_c
 inline void Store(uint32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
 inline __m256i Splat(uint32_t v) { return _mm256_set1_epi32(static_cast<int32_t>(v)); }
 inline __m256i Select(__m256i mask, __m256i yes, __m256i no) {
-  return _mm256_or_si256(_mm256_and_si256(mask, yes), _mm256_andnot_si256(mask, no));
+  return _mm256_blendv_epi8(no, yes, mask);
+}
+// Each pixel's alpha byte into both 16-bit halves of its word, as a blend weight.
+inline __m256i AlphaWeight(__m256i p) {
+  const __m256i spread = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,
+                                          3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+  return _mm256_shuffle_epi8(p, spread);
 }
 
 // Per byte (s * w + d * (256 - w)) >> 8 with w (<= 256) in both 16-bit halves of each pixel.
@@ -68,10 +74,10 @@ void BlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m256i a, __m256i b) {
-        const __m256i alpha = _mm256_srli_epi32(b, 24);
-        const __m256i mixed = Mix(a, b, BothHalves(alpha), true);
-        const __m256i keep = _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256());
-        const __m256i copy = _mm256_cmpeq_epi32(alpha, Splat(255));
+        const __m256i w = AlphaWeight(b);
+        const __m256i mixed = Mix(a, b, w, true);
+        const __m256i keep = _mm256_cmpeq_epi32(w, _mm256_setzero_si256());
+        const __m256i copy = _mm256_cmpeq_epi32(w, Splat(0x00FF00FFu));
         return Select(copy, b, Select(keep, a, mixed));
       },
       BlendPixel);
@@ -80,9 +86,9 @@ void BlendMmxAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m256i a, __m256i b) {
-        __m256i alpha = _mm256_srli_epi32(b, 24);
-        alpha = _mm256_sub_epi32(alpha, _mm256_cmpeq_epi32(alpha, Splat(255)));  // 255 -> 256
-        return Mix(a, b, BothHalves(alpha), false);
+        __m256i w = AlphaWeight(b);
+        w = _mm256_sub_epi16(w, _mm256_cmpeq_epi16(w, Splat(0x00FF00FFu)));  // 255 -> 256
+        return Mix(a, b, w, false);
       },
       BlendMmxPixel);
 }
@@ -98,7 +104,8 @@ void TrueBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& arg
         // The same three single-precision products as the table, in the same order.
         __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(sa), opacity);
         f = _mm256_mul_ps(_mm256_mul_ps(f, inv255), scale);
-        const __m256i v = _mm256_min_epi16(_mm256_cvttps_epi32(f), Splat(256));
+        // At most 256 for an opacity of at most 1, as the table's clamp never bites.
+        const __m256i v = _mm256_cvttps_epi32(f);
         const __m256i colour = _mm256_and_si256(Mix(a, b, BothHalves(v), false), Splat(0x00FFFFFFu));
         const __m256i x = _mm256_mullo_epi16(_mm256_sub_epi32(Splat(255), da), sa);
         const __m256i q = _mm256_srli_epi32(_mm256_mulhi_epu16(x, Splat(0x8081u)), 7);
