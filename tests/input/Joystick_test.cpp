@@ -274,6 +274,22 @@ TEST_F(JoystickTest, CaptureNewButtonsAndDirectionsLeavingTheCentre) {
   EXPECT_EQ(m_input->CaptureInput(1), 0x2102);  // Pad2 left
 }
 
+TEST_F(JoystickTest, DirectionsOfTheFifthControllerAndBeyondReadTheirOwnController) {
+  for (int i = 0; i < 5; ++i) Plug();
+  Make(4);
+  m_pads[4]->Axis(1, -32768);
+  // Captured as Pad5 up, and that code must read pad 5, not pad 1.
+  EXPECT_EQ(m_input->CaptureInput(4), 0x2400);
+  EXPECT_EQ(m_input->KeyName(0x2400), "Pad5_↑");
+  Frame();
+  EXPECT_TRUE(m_input->IsPressed(0x2400));
+  EXPECT_FALSE(m_input->IsPressed(0x2000));
+  m_pads[0]->Axis(0, 32767);
+  Frame();
+  EXPECT_TRUE(m_input->IsPressed(0x2003));
+  EXPECT_FALSE(m_input->IsPressed(0x2403));
+}
+
 TEST_F(JoystickTest, JoystickServiceShutDownUnderneathReadsAsNoJoysticks) {
   VirtualPad& pad = Plug();
   Make(2);
