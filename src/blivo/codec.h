@@ -21,6 +21,12 @@ constexpr size_t LzssStreamBound(size_t n) { return n == 0 ? 0 : n + 1 + (n + 7)
 constexpr size_t PairStreamBound(size_t n) { return (19 * ((n + 1) / 2) + 7) / 8; }
 constexpr size_t RepeatStreamBound(size_t n) { return (33 * ((n + 3) / 4) + 7) / 8; }
 
+// The LZSS greedy parse into dst, false once the output would reach limit bytes. The tree form
+// follows the binary search trees of the format's design and is the reference; the fast form
+// finds the same longest matches with hash chains and is what Encoder uses.
+bool LzssEncodeTree(const uint8_t* src, size_t n, uint8_t* dst, size_t limit, size_t& outLen);
+bool LzssEncodeFast(const uint8_t* src, size_t n, uint8_t* dst, size_t limit, size_t& outLen);
+
 // Each returns 0 when n bytes were produced and 1 when the stream ran out first, in which case
 // the rest of dst is zero-filled. Exactly n bytes of dst are written either way.
 int32_t LzssDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n);

@@ -1,9 +1,12 @@
-// Method 0: LZSS over a 4096-byte ring (writes start at 4078), matches of 3 to 18 bytes found
-// with binary search trees, eight items per flag byte. The encoder's work tables are
-// library-wide, so one compression runs at a time; the decoder needs no ring at all, because
+// Method 0: LZSS over a 4096-byte ring (writes start at 4078), greedy longest matches of 3 to
+// 18 bytes, eight items per flag byte. Matches are found with binary search trees (the
+// reference) or with hash chains (the fast encoder); both give the same parse. The encoders'
+// work tables are library-wide, so one compression runs at a time. The decoder needs no ring:
 // the ring's initial contents are zeros and everything else in it is earlier output.
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <iterator>
 
 #include "blivo.h"
 #include "codec.h"
@@ -38,6 +41,48 @@ inline int FirstDifference(const uint8_t* a, const uint8_t* b) {
   if (x != y) return 9 + __builtin_ctzll(x ^ y) / 8;
   return a[17] != b[17] ? 17 : 18;
 }
+
+// Collects one flag byte and its eight items, and writes the group only when the whole of it
+// stays below the limit, so nothing is ever written at or past it.
+class LzssGroupWriter {
+ public:
+  LzssGroupWriter(uint8_t* dst, size_t limit) : m_dst(dst), m_limit(limit) {}
+
+  bool Literal(uint8_t c) {
+    m_group[0] = static_cast<uint8_t>(m_group[0] | m_mask);
+    m_group[m_len++] = c;
+    return Next();
+  }
+  bool Reference(int pos, int len) {
+    m_group[m_len++] = static_cast<uint8_t>(pos);
+    m_group[m_len++] = static_cast<uint8_t>(((pos >> 4) & 0xF0) | (len - kMinMatch));
+    return Next();
+  }
+  bool Finish() { return m_len == 1 || Flush(); }
+  size_t Written() const { return m_written; }
+
+ private:
+  bool Next() {
+    m_mask = (m_mask << 1) & 0xFF;
+    return m_mask != 0 || Flush();
+  }
+  bool Flush() {
+    if (m_written + m_len >= m_limit) return false;
+    std::memcpy(m_dst + m_written, m_group, m_len);
+    m_written += m_len;
+    m_group[0] = 0;
+    m_len = 1;
+    m_mask = 1;
+    return true;
+  }
+
+  uint8_t* m_dst;
+  size_t m_limit;
+  size_t m_written = 0;
+  uint8_t m_group[kMaxGroup] = {};
+  size_t m_len = 1;
+  unsigned m_mask = 1;
+};
 
 class LzssEncoder {
  public:
@@ -119,12 +164,8 @@ class LzssEncoder {
     m_t.parent[p] = kNil;
   }
 
-  // Greedy parse of src[0, n) into dst; false once the output would reach limit bytes.
-  bool Run(const uint8_t* src, size_t n, uint8_t* dst, size_t limit, size_t& outLen) {
-    uint8_t group[kMaxGroup] = {};
-    size_t groupLen = 1;
-    unsigned mask = 1;
-    size_t written = 0;
+  // Greedy parse of src[0, n) into out.
+  bool Run(const uint8_t* src, size_t n, LzssGroupWriter& out) {
     size_t in = 0;
     int s = 0, r = kStart;
     int len = 0;
@@ -133,24 +174,14 @@ class LzssEncoder {
     Insert(r);
     while (len > 0) {
       if (m_matchLen > len) m_matchLen = len;
+      bool ok = true;
       if (m_matchLen < kMinMatch) {
         m_matchLen = 1;
-        group[0] = static_cast<uint8_t>(group[0] | mask);
-        group[groupLen++] = m_t.ring[r];
+        ok = out.Literal(m_t.ring[r]);
       } else {
-        group[groupLen++] = static_cast<uint8_t>(m_matchPos);
-        group[groupLen++] =
-            static_cast<uint8_t>(((m_matchPos >> 4) & 0xF0) | (m_matchLen - kMinMatch));
+        ok = out.Reference(m_matchPos, m_matchLen);
       }
-      mask = (mask << 1) & 0xFF;
-      if (mask == 0) {
-        if (written + groupLen >= limit) return false;
-        std::memcpy(dst + written, group, groupLen);
-        written += groupLen;
-        group[0] = 0;
-        groupLen = 1;
-        mask = 1;
-      }
+      if (!ok) return false;
       const int advance = m_matchLen;
       int i = 0;
       for (; i < advance && in < n; ++i) {
@@ -169,19 +200,169 @@ class LzssEncoder {
         if (--len) Insert(r);
       }
     }
-    if (groupLen > 1) {
-      if (written + groupLen >= limit) return false;
-      std::memcpy(dst + written, group, groupLen);
-      written += groupLen;
-    }
-    outLen = written;
-    return true;
+    return out.Finish();
   }
 
  private:
   LzssTables& m_t;
   int m_matchPos = 0;
   int m_matchLen = 0;
+};
+
+// The same greedy parse found with hash chains, visiting only the positions where items start.
+// Every window position is on a chain of positions whose next three bytes hash alike and on
+// one for the next six. A match of six or more bytes is always on the six-byte chain, so the
+// three-byte chain is walked only for matches of three to five. The window is the tree's: the
+// 4078 positions before, the 18 just before the input being the ring's zeros.
+constexpr int kHashBits = 15;
+constexpr int kWindow = kRing - kMaxMatch;
+constexpr int32_t kNoPos = INT32_MIN / 2;
+
+struct ChainTables {
+  int32_t head3[1 << kHashBits];
+  int32_t head6[1 << kHashBits];
+  int32_t prev3[kRing];
+  int32_t prev6[kRing];
+};
+
+ChainTables g_chains;
+
+class LzssChainEncoder {
+ public:
+  LzssChainEncoder(ChainTables& t, const uint8_t* src, int32_t n) : m_t(t), m_src(src), m_n(n) {
+    std::fill(std::begin(t.head3), std::end(t.head3), kNoPos);
+    std::fill(std::begin(t.head6), std::end(t.head6), kNoPos);
+  }
+
+  bool Run(LzssGroupWriter& out) {
+    int32_t inserted = -kMaxMatch;
+    int32_t k = 0;
+    while (k < m_n) {
+      InsertRange(inserted, k);
+      inserted = k;
+      const int cap = m_n - k < kMaxMatch ? m_n - k : kMaxMatch;
+      int len = 0;
+      int32_t pos = 0;
+      if (cap >= kMinMatch) Find(k, cap, len, pos);
+      bool ok = true;
+      if (len >= kMinMatch) {
+        ok = out.Reference(static_cast<int>((kStart + pos) & (kRing - 1)), len);
+        k += len;
+      } else {
+        ok = out.Literal(m_src[k]);
+        k += 1;
+      }
+      if (!ok) return false;
+    }
+    return out.Finish();
+  }
+
+ private:
+  static uint32_t Hash(uint64_t bytes) {
+    return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+  }
+
+  uint8_t At(int32_t j) const { return j < 0 ? 0 : m_src[j]; }
+
+  // Bytes j..j+7, little-endian; zeros before the input and past its end.
+  uint64_t Word(int32_t j) const {
+    uint64_t v = 0;
+    if (j >= 0 && j + 8 <= m_n) {
+      std::memcpy(&v, m_src + j, 8);
+      return v;
+    }
+    for (int i = 0; i < 8; ++i)
+      if (j + i < m_n) v |= static_cast<uint64_t>(At(j + i)) << (8 * i);
+    return v;
+  }
+
+  void Insert(int32_t j) {
+    const uint64_t v = Word(j);
+    const uint32_t slot = static_cast<uint32_t>(j) & (kRing - 1);
+    if (j + 3 <= m_n) {
+      const uint32_t h = Hash(v & 0xFFFFFFull);
+      m_t.prev3[slot] = m_t.head3[h];
+      m_t.head3[h] = j;
+    }
+    if (j + 6 <= m_n) {
+      const uint32_t h = Hash(v & 0xFFFFFFFFFFFFull);
+      m_t.prev6[slot] = m_t.head6[h];
+      m_t.head6[h] = j;
+    }
+  }
+
+  // Positions from..to-1; those with eight bytes ahead in the input take the short way.
+  void InsertRange(int32_t from, int32_t to) {
+    int32_t j = from;
+    for (; j < to && j < 0; ++j) Insert(j);
+    const int32_t fastTo = std::min(to, m_n - 7);
+    for (; j < fastTo; ++j) {
+      uint64_t v = 0;
+      std::memcpy(&v, m_src + j, 8);
+      const uint32_t slot = static_cast<uint32_t>(j) & (kRing - 1);
+      const uint32_t h3 = Hash(v & 0xFFFFFFull), h6 = Hash(v & 0xFFFFFFFFFFFFull);
+      m_t.prev3[slot] = m_t.head3[h3];
+      m_t.head3[h3] = j;
+      m_t.prev6[slot] = m_t.head6[h6];
+      m_t.head6[h6] = j;
+    }
+    for (; j < to; ++j) Insert(j);
+  }
+
+  // Common length of the bytes at c and k, at most cap.
+  int MatchLength(int32_t c, int32_t k, int cap) const {
+    if (c >= 0 && cap == kMaxMatch) {
+      uint64_t x = 0, y = 0;
+      std::memcpy(&x, m_src + c, 8);
+      std::memcpy(&y, m_src + k, 8);
+      if (x != y) return __builtin_ctzll(x ^ y) / 8;
+      std::memcpy(&x, m_src + c + 8, 8);
+      std::memcpy(&y, m_src + k + 8, 8);
+      if (x != y) return 8 + __builtin_ctzll(x ^ y) / 8;
+      if (m_src[c + 16] != m_src[k + 16]) return 16;
+      return m_src[c + 17] != m_src[k + 17] ? 17 : 18;
+    }
+    int len = 0;
+    while (len < cap && At(c + len) == m_src[k + len]) ++len;
+    return len;
+  }
+
+  void Find(int32_t k, int cap, int& bestLen, int32_t& bestPos) const {
+    const int32_t lowest = k - kWindow > -kMaxMatch ? k - kWindow : -kMaxMatch;
+    const uint64_t v = Word(k);
+    int best = 0;
+    int32_t at = 0;
+    if (cap >= 6) {
+      for (int32_t c = m_t.head6[Hash(v & 0xFFFFFFFFFFFFull)]; c >= lowest;
+           c = m_t.prev6[static_cast<uint32_t>(c) & (kRing - 1)]) {
+        if (At(c + best) != m_src[k + best]) continue;
+        const int len = MatchLength(c, k, cap);
+        if (len > best) {
+          best = len;
+          at = c;
+          if (best == cap) break;
+        }
+      }
+    }
+    const int most = cap < 5 ? cap : 5;
+    if (best < most) {
+      for (int32_t c = m_t.head3[Hash(v & 0xFFFFFFull)]; c >= lowest && best < most;
+           c = m_t.prev3[static_cast<uint32_t>(c) & (kRing - 1)]) {
+        if (At(c + best) != m_src[k + best]) continue;
+        const int len = MatchLength(c, k, most);
+        if (len > best) {
+          best = len;
+          at = c;
+        }
+      }
+    }
+    bestLen = best;
+    bestPos = at;
+  }
+
+  ChainTables& m_t;
+  const uint8_t* m_src;
+  int32_t m_n;
 };
 
 // Copies len bytes from dist bytes back, where bytes before dst's start read as zero (the
@@ -194,6 +375,22 @@ inline void CopyFromRing(uint8_t* dst, size_t k, size_t dist, size_t len) {
 }
 
 }  // namespace
+
+bool LzssEncodeTree(const uint8_t* src, size_t n, uint8_t* dst, size_t limit, size_t& outLen) {
+  LzssGroupWriter out(dst, limit);
+  LzssEncoder encoder(g_tables);
+  if (!encoder.Run(src, n, out)) return false;
+  outLen = out.Written();
+  return true;
+}
+
+bool LzssEncodeFast(const uint8_t* src, size_t n, uint8_t* dst, size_t limit, size_t& outLen) {
+  LzssGroupWriter out(dst, limit);
+  LzssChainEncoder encoder(g_chains, src, static_cast<int32_t>(n));
+  if (!encoder.Run(out)) return false;
+  outLen = out.Written();
+  return true;
+}
 
 int32_t LzssDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n) {
   size_t k = 0, s = 0;
@@ -277,9 +474,8 @@ BLIVO_API int32_t Encoder(const void* src, void* dst, int32_t n, int32_t* outLen
   const int64_t limit = blivo::EncoderLimit(n, 48);
   if (limit <= 0) return 1;
   size_t written = 0;
-  blivo::LzssEncoder encoder(blivo::g_tables);
-  if (!encoder.Run(static_cast<const uint8_t*>(src), static_cast<size_t>(n),
-                   static_cast<uint8_t*>(dst), static_cast<size_t>(limit), written))
+  if (!blivo::LzssEncodeFast(static_cast<const uint8_t*>(src), static_cast<size_t>(n),
+                             static_cast<uint8_t*>(dst), static_cast<size_t>(limit), written))
     return 1;
   *outLen = static_cast<int32_t>(written);
   return 0;

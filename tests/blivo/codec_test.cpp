@@ -11,6 +11,7 @@
 
 #include "bbi.h"
 #include "blivo.h"
+#include "codec.h"
 
 namespace {
 
@@ -560,22 +561,39 @@ TEST(CodecRoundTrip, VariedInputs) {
   }
 }
 
-// Every reference the encoder sends is the longest the window offers (distances 1..4078,
+// Every reference the encoders send is the longest the window offers (distances 1..4078,
 // bytes before the input being the ring's zeros), and shorter than 3 goes out as a literal.
+// The tree encoder and the fast one therefore agree item for item on lengths.
+using Encode0 = bool (*)(const uint8_t*, size_t, uint8_t*, size_t, size_t&);
+
+std::vector<LzssItem> LzssParse(Encode0 encode, const Bytes& in) {
+  Bytes stream(in.size());
+  size_t len = 0;
+  EXPECT_TRUE(encode(in.data(), in.size(), stream.data(), in.size(), len));
+  stream.resize(len);
+  std::vector<LzssItem> items;
+  const Decoded d = RefLzssDecode(stream, in.size(), &items);
+  EXPECT_EQ(d.result, 0);
+  EXPECT_TRUE(d.out == in);
+  return items;
+}
+
 TEST(CodecRoundTrip, LzssParseIsGreedyLongest) {
-  for (uint32_t seed = 1; seed <= 4; ++seed) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
     Bytes in = TextBytes(3000, seed);
-    const Bytes runs = RunBytes(3000, seed);
+    const Bytes runs = seed % 2 ? RunBytes(3000, seed) : BbiBlock(25, 30);
     in.insert(in.begin() + 1500, runs.begin(), runs.end());
     if (seed == 2) in.insert(in.begin(), 40, 0);  // matches into the initial zeros
-    Bytes stream;
-    ASSERT_TRUE(Encode(kMethods[0], in, stream));
-    std::vector<LzssItem> items;
-    const Decoded d = RefLzssDecode(stream, in.size(), &items);
-    ASSERT_EQ(d.result, 0);
-    ASSERT_TRUE(d.out == in);
+    if (seed == 3) in.insert(in.begin(), {0, 0, 7, 0, 0});
+    const std::vector<LzssItem> fast = LzssParse(blivo::LzssEncodeFast, in);
+    const std::vector<LzssItem> tree = LzssParse(blivo::LzssEncodeTree, in);
+    ASSERT_EQ(fast.size(), tree.size());
     const auto at = [&](int64_t i) { return i < 0 ? uint8_t{0} : in[static_cast<size_t>(i)]; };
-    for (const LzssItem& item : items) {
+    for (size_t i = 0; i < fast.size(); ++i) {
+      const LzssItem& item = fast[i];
+      ASSERT_EQ(item.at, tree[i].at);
+      ASSERT_EQ(item.literal, tree[i].literal) << "at " << item.at;
       const int64_t k = static_cast<int64_t>(item.at);
       const int64_t cap = std::min<int64_t>(18, static_cast<int64_t>(in.size()) - k);
       int64_t best = 0;
@@ -585,13 +603,28 @@ TEST(CodecRoundTrip, LzssParseIsGreedyLongest) {
         best = std::max(best, len);
       }
       if (best < 3) {
-        ASSERT_TRUE(item.literal) << "seed " << seed << " at " << k;
+        ASSERT_TRUE(item.literal) << "at " << k;
       } else {
-        ASSERT_FALSE(item.literal) << "seed " << seed << " at " << k;
-        ASSERT_EQ(static_cast<int64_t>(std::min<unsigned>(item.len, static_cast<unsigned>(cap))),
-                  best)
-            << "seed " << seed << " at " << k;
+        ASSERT_FALSE(item.literal) << "at " << k;
+        ASSERT_EQ(std::min<int64_t>(item.len, cap), best) << "at " << k;
+        ASSERT_EQ(std::min<int64_t>(tree[i].len, cap), best) << "at " << k;
       }
+    }
+  }
+}
+
+// Beyond the brute-force check: long inputs give the same stream length and parse either way.
+TEST(CodecRoundTrip, LzssFastEncoderMatchesTree) {
+  const Bytes inputs[] = {BbiBlock(160, 120), TextBytes(60000, 5), RunBytes(60000, 6)};
+  for (const Bytes& in : inputs) {
+    const std::vector<LzssItem> fast = LzssParse(blivo::LzssEncodeFast, in);
+    const std::vector<LzssItem> tree = LzssParse(blivo::LzssEncodeTree, in);
+    ASSERT_EQ(fast.size(), tree.size());
+    for (size_t i = 0; i < fast.size(); ++i) {
+      ASSERT_EQ(fast[i].at, tree[i].at);
+      ASSERT_EQ(fast[i].literal, tree[i].literal);
+      ASSERT_EQ(std::min<size_t>(fast[i].len, in.size() - fast[i].at),
+                std::min<size_t>(tree[i].len, in.size() - tree[i].at));
     }
   }
 }
