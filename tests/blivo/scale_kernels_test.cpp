@@ -1,0 +1,163 @@
+// Every vector kernel of the scaling family against the scalar reference: random sizes,
+// paddings, offsets and factors, byte-equal pixels and untouched guard bytes, seed printed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scale_fixture.h"
+#include "scale_kernels.h"
+#include "scale_math.h"
+
+namespace {
+
+using scaletest::GuardedImage;
+
+bool HasSse2() { return __builtin_cpu_supports("sse2"); }
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+
+// The float-reciprocal division the vector kernels use is exact over its whole range, and so
+// is the integer magic of the reference.
+TEST(ScaleMath, DivisionsAreExact) {
+  for (uint32_t n = 1; n < 256; ++n) {
+    for (uint32_t s = 0; s <= 65535; ++s) {
+      const uint32_t want = s / n;
+      const auto viaFloat =
+          static_cast<uint32_t>((static_cast<float>(s) + 0.5f) * blivo::kRcp.v[n]);
+      if (viaFloat != want || blivo::DivSmall(s, n) != want)
+        FAIL() << s << " / " << n << ": float " << viaFloat << " magic " << blivo::DivSmall(s, n);
+    }
+  }
+}
+
+struct Case {
+  GuardedImage src, dst;
+  int32_t sx, sy, dx, dy;
+};
+
+Case RandomSetup(std::mt19937& rng, int maxW, int maxH) {
+  const int sw = 1 + rng() % maxW, sh = 1 + rng() % maxH;
+  const int dw = 1 + rng() % maxW, dh = 1 + rng() % maxH;
+  Case s{GuardedImage(sw, sh, rng() % 3), GuardedImage(dw, dh, rng() % 3), 0, 0, 0, 0};
+  s.src.Randomize(rng);
+  s.dst.Randomize(rng);
+  s.sx = rng() % sw;
+  s.sy = rng() % sh;
+  s.dx = rng() % dw;
+  s.dy = rng() % dh;
+  return s;
+}
+
+template <typename Fn>
+void Compare(uint32_t seed, const Case& base, Fn run) {
+  GuardedImage want = base.dst;
+  run(want, 0);
+  if (HasSse2()) {
+    GuardedImage got = base.dst;
+    run(got, 1);
+    ASSERT_TRUE(got.SamePixels(want)) << "sse2, seed " << seed;
+    ASSERT_TRUE(got.GuardsIntact()) << "sse2, seed " << seed;
+  }
+  if (HasAvx2()) {
+    GuardedImage got = base.dst;
+    run(got, 2);
+    ASSERT_TRUE(got.SamePixels(want)) << "avx2, seed " << seed;
+    ASSERT_TRUE(got.GuardsIntact()) << "avx2, seed " << seed;
+  }
+}
+
+TEST(ScaleKernels, ExpandCopy) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    std::mt19937 rng(seed);
+    Case s = RandomSetup(rng, 70, 20);
+    blivo::ScaledRect r{s.dx, s.dy, 0, 0, s.sx, s.sy, 0, 0};
+    r.sw = 1 + rng() % (s.src.Width() - s.sx);
+    r.sh = 1 + rng() % (s.src.Height() - s.sy);
+    const int maxDw = s.dst.Width() - s.dx, maxDh = s.dst.Height() - s.dy;
+    switch (rng() % 3) {
+      case 0:  // doubling when it fits
+        r.dw = std::min(maxDw, 2 * r.sw);
+        break;
+      case 1:
+        r.dw = std::min(maxDw, r.sw);
+        break;
+      default:
+        r.dw = 1 + rng() % maxDw;
+    }
+    r.dh = 1 + rng() % maxDh;
+    Compare(seed, s, [&](GuardedImage& dst, int isa) {
+      const auto fn = isa == 0 ? blivo::ExpandCopy_Ref
+                               : (isa == 1 ? blivo::ExpandCopy_Sse2 : blivo::ExpandCopy_Avx2);
+      fn(dst.View(), s.src.View(), r);
+    });
+  }
+}
+
+// Separate images and the same image at the same origin, the two cases the exports give to the
+// vector kernels.
+template <typename Kernels>
+void ResampleOrBlur(int maxW, int maxH, Kernels pick, bool blur) {
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    std::mt19937 rng(seed);
+    Case s = RandomSetup(rng, maxW, maxH);
+    const bool inPlace = rng() % 3 == 0;
+    blivo::BlitRect r{s.dx, s.dy, 0, 0, s.sx, s.sy};
+    if (inPlace) {
+      s.dst = s.src;
+      r.dx = r.sx;
+      r.dy = r.sy;
+    }
+    r.w = 1 + rng() % std::min(s.dst.Width() - r.dx, s.src.Width() - r.sx);
+    r.h = 1 + rng() % std::min(s.dst.Height() - r.dy, s.src.Height() - r.sy);
+    int32_t a = 1 + rng() % (rng() % 2 ? 5 : 128), b = 1 + rng() % (rng() % 2 ? 5 : 128);
+    if (blur) {
+      const int32_t line = pick.vertical ? r.h : r.w;
+      if (line < 4) continue;
+      a = 1 + rng() % std::min(line / 2 - 1, 127);
+    }
+    Compare(seed, s, [&](GuardedImage& dst, int isa) {
+      const GuardedImage& src = inPlace ? dst : s.src;
+      pick.fn[isa](dst.View(), src.View(), r, a, b);
+    });
+  }
+}
+
+using ScaleFn = void (*)(const blivo::Image&, const blivo::Image&, const blivo::BlitRect&,
+                         int32_t, int32_t);
+struct ScalePick {
+  ScaleFn fn[3];
+  bool vertical;
+};
+
+template <void (*F)(const blivo::Image&, const blivo::Image&, const blivo::BlitRect&, int32_t)>
+void BlurAdapter(const blivo::Image& d, const blivo::Image& s, const blivo::BlitRect& r,
+                 int32_t radius, int32_t) {
+  F(d, s, r, radius);
+}
+
+TEST(ScaleKernels, UScale) {
+  ResampleOrBlur(60, 9, ScalePick{{blivo::UScale_Ref, blivo::UScale_Sse2, blivo::UScale_Avx2}, false},
+                 false);
+}
+
+TEST(ScaleKernels, VScale) {
+  ResampleOrBlur(40, 60, ScalePick{{blivo::VScale_Ref, blivo::VScale_Sse2, blivo::VScale_Avx2}, true},
+                 false);
+}
+
+TEST(ScaleKernels, UBlur) {
+  ResampleOrBlur(300, 9,
+                 ScalePick{{BlurAdapter<blivo::UBlur_Ref>, BlurAdapter<blivo::UBlur_Sse2>,
+                            BlurAdapter<blivo::UBlur_Avx2>},
+                           false},
+                 true);
+}
+
+TEST(ScaleKernels, VBlur) {
+  ResampleOrBlur(40, 300,
+                 ScalePick{{BlurAdapter<blivo::VBlur_Ref>, BlurAdapter<blivo::VBlur_Sse2>,
+                            BlurAdapter<blivo::VBlur_Avx2>},
+                           true},
+                 true);
+}
+
+}  // namespace
