@@ -267,24 +267,24 @@ class LzssChainEncoder {
   // Bytes j..j+7, little-endian; zeros before the input and past its end.
   uint64_t Word(int32_t j) const {
     uint64_t v = 0;
-    if (j >= 0 && j + 8 <= m_n) {
+    if (j >= 0 && j <= m_n - 8) {
       std::memcpy(&v, m_src + j, 8);
       return v;
     }
     for (int i = 0; i < 8; ++i)
-      if (j + i < m_n) v |= static_cast<uint64_t>(At(j + i)) << (8 * i);
+      if (j < m_n - i) v |= static_cast<uint64_t>(At(j + i)) << (8 * i);
     return v;
   }
 
   void Insert(int32_t j) {
     const uint64_t v = Word(j);
     const uint32_t slot = static_cast<uint32_t>(j) & (kRing - 1);
-    if (j + 3 <= m_n) {
+    if (j <= m_n - 3) {
       const uint32_t h = Hash(v & 0xFFFFFFull);
       m_t.prev3[slot] = m_t.head3[h];
       m_t.head3[h] = j;
     }
-    if (j + 6 <= m_n) {
+    if (j <= m_n - 6) {
       const uint32_t h = Hash(v & 0xFFFFFFFFFFFFull);
       m_t.prev6[slot] = m_t.head6[h];
       m_t.head6[h] = j;
@@ -429,7 +429,8 @@ int32_t LzssDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n) {
         // A period shorter than a word: spread it over 8 bytes and store the word at steps of
         // a whole number of periods.
         uint64_t period = 0;
-        std::memcpy(&period, out - dist, dist);
+        std::memcpy(&period, out - dist, 8);
+        period &= (uint64_t{1} << (8 * dist)) - 1;
         uint64_t pattern = period;
         for (size_t filled = dist; filled < 8; filled += dist) pattern |= period << (8 * filled);
         const size_t step = dist * (8 / dist);

@@ -31,6 +31,10 @@ constexpr PairRow kPairRows[8] = {
     {3, 0xFF, 0x00, 0, 0x00, 0xFF, 0, 0x00},    // 7: the previous pair
 };
 
+// Code lengths by code, one byte each, so that finding the next code's position needs no load.
+constexpr uint64_t kPairBits = 0x030B0B0B0D101013ull;
+static_assert(((kPairBits >> 0) & 0xFF) == kPairRows[0].bits && ((kPairBits >> 56) & 0xFF) == kPairRows[7].bits);
+
 inline void DecodePair(unsigned code, unsigned x, unsigned& pf, unsigned& pg) {
   const PairRow& row = kPairRows[code];
   const unsigned f = (pf & row.fKeep) | (pg & row.fFromPg) | ((x >> row.fShift) & row.fMask);
@@ -150,7 +154,7 @@ int32_t PairDecode(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t n) {
     for (int i = 0; i < 3; ++i) {
       const unsigned code = static_cast<unsigned>(w >> 61);
       const unsigned x = static_cast<unsigned>(w >> 45) & 0xFFFFu;
-      const unsigned bits = kPairRows[code].bits;
+      const unsigned bits = static_cast<unsigned>(kPairBits >> (8 * code)) & 0xFFu;
       DecodePair(code, x, pf, pg);
       const uint16_t pair = static_cast<uint16_t>(pf | (pg << 8));
       std::memcpy(dst + k, &pair, 2);
