@@ -103,10 +103,13 @@ void TrueBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& arg
         const __m128i x = _mm_mullo_epi16(_mm_sub_epi32(Splat(255), da), sa);
         const __m128i q = _mm_srli_epi32(_mm_mulhi_epu16(x, Splat(0x8081u)), 7);
         const __m128i blended = _mm_or_si128(colour, _mm_slli_epi32(_mm_add_epi32(da, q), 24));
+        // A transparent source keeps d by the formula itself (weight 0, no alpha added), but it
+        // must not be copied onto a transparent destination.
         const __m128i zero = _mm_setzero_si128();
-        const __m128i keep = _mm_cmpeq_epi32(sa, zero);
-        const __m128i copy = _mm_or_si128(_mm_cmpeq_epi32(sa, Splat(255)), _mm_cmpeq_epi32(da, zero));
-        return Select(keep, a, Select(copy, b, blended));
+        const __m128i copy = _mm_andnot_si128(
+            _mm_cmpeq_epi32(sa, zero),
+            _mm_or_si128(_mm_cmpeq_epi32(sa, Splat(255)), _mm_cmpeq_epi32(da, zero)));
+        return Select(copy, b, blended);
       },
       [fade](uint32_t a, uint32_t b) { return TrueBlendPixel(a, b, fade); });
 }

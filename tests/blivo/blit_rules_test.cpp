@@ -124,6 +124,7 @@ TEST(BlitRules, TrueBlendCases) {
       {0xFF0000FFu, 0xFF123456u, 0.5f, 0, 0xFF123456u},  // opaque source ignores opacity
       {0x000000FFu, 0x10123456u, 0.5f, 0, 0x10123456u},  // transparent destination copies
       {0x87654321u, 0x00123456u, 1.0f, 0, 0x87654321u},  // transparent source keeps d
+      {0x00654321u, 0x00123456u, 0.5f, 0, 0x00654321u},  // ... even over a transparent d
       {0xFF0000FFu, 0x80FF0000u, -0.1f, 1, 0xFF0000FFu},
       {0xFF0000FFu, 0x80FF0000u, std::numeric_limits<float>::quiet_NaN(), 1, 0xFF0000FFu},
   };
