@@ -24,28 +24,26 @@ uint32_t BoxPixel(const BoxSpan& b, int32_t num, At at) {
 }  // namespace
 
 void UScale_Ref(const Image& dst, const Image& src, const BlitRect& r, int32_t num, int32_t den) {
-  const int64_t samples = static_cast<int64_t>(r.w) * num;
-  const bool forward = num < den;  // reductions forwards, enlargements backwards
+  BoxWalk walk(r.w, num, den);  // reductions forwards, enlargements backwards
   for (int32_t j = 0; j < r.h; ++j) {
     uint32_t* d = dst.Row(r.dy + j) + r.dx;
     const uint32_t* s = src.Row(r.sy + j) + r.sx;
-    for (int32_t n = 0; n < r.w; ++n) {
-      const int32_t i = forward ? n : r.w - 1 - n;
-      BoxSpan b{};
-      if (!BoxSpanOf(i, num, den, samples, b)) continue;
+    walk.Reset();
+    int32_t i = 0;
+    BoxSpan b{};
+    while (walk.Next(i, b)) {
       d[i] = BoxPixel(b, num, [s](int32_t k) { return s[k]; });
     }
   }
 }
 
 void VScale_Ref(const Image& dst, const Image& src, const BlitRect& r, int32_t num, int32_t den) {
-  const int64_t samples = static_cast<int64_t>(r.h) * num;
-  const bool forward = num < den;
+  BoxWalk walk(r.h, num, den);
   for (int32_t x = 0; x < r.w; ++x) {
-    for (int32_t n = 0; n < r.h; ++n) {
-      const int32_t i = forward ? n : r.h - 1 - n;
-      BoxSpan b{};
-      if (!BoxSpanOf(i, num, den, samples, b)) continue;
+    walk.Reset();
+    int32_t i = 0;
+    BoxSpan b{};
+    while (walk.Next(i, b)) {
       dst.At(r.dx + x, r.dy + i) =
           BoxPixel(b, num, [&](int32_t k) { return src.At(r.sx + x, r.sy + k); });
     }

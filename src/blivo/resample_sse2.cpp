@@ -21,8 +21,7 @@ inline __m128i DivLanes(__m128i sum, __m128 rcp) {
 
 void UScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t num,
                  int32_t den) {
-  const int64_t samples = static_cast<int64_t>(r.w) * num;
-  const bool forward = num < den;
+  BoxWalk walk(r.w, num, den);
   const __m128i zero = _mm_setzero_si128();
   const __m128i full = _mm_set1_epi16(static_cast<int16_t>(num));
   for (int32_t j = 0; j < r.h; ++j) {
@@ -31,10 +30,10 @@ void UScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
     auto pix = [&](int32_t k) {
       return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(s[k])), zero);
     };
-    for (int32_t n = 0; n < r.w; ++n) {
-      const int32_t i = forward ? n : r.w - 1 - n;
-      BoxSpan b{};
-      if (!BoxSpanOf(i, num, den, samples, b)) continue;
+    walk.Reset();
+    int32_t i = 0;
+    BoxSpan b{};
+    while (walk.Next(i, b)) {
       __m128i acc = _mm_mullo_epi16(pix(b.first), _mm_set1_epi16(static_cast<int16_t>(b.headWeight)));
       for (int32_t k = b.first + 1; k < b.last; ++k)
         acc = _mm_add_epi16(acc, _mm_mullo_epi16(pix(k), full));
@@ -50,14 +49,12 @@ void UScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
 
 void VScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t num,
                  int32_t den) {
-  const int64_t samples = static_cast<int64_t>(r.h) * num;
-  const bool forward = num < den;
+  BoxWalk walk(r.h, num, den);
   const int32_t wide = r.w & ~3;
   const __m128i zero = _mm_setzero_si128();
-  for (int32_t n = 0; n < r.h; ++n) {
-    const int32_t i = forward ? n : r.h - 1 - n;
-    BoxSpan b{};
-    if (!BoxSpanOf(i, num, den, samples, b)) continue;
+  int32_t i = 0;
+  BoxSpan b{};
+  while (walk.Next(i, b)) {
     const __m128 rcp = _mm_set1_ps(kRcp.v[b.count]);
     uint32_t* d = dst.Row(r.dy + i) + r.dx;
     for (int32_t x = 0; x < wide; x += 4) {

@@ -73,4 +73,65 @@ inline bool BoxSpanOf(int32_t i, int32_t num, int32_t den, int64_t samples, BoxS
   return true;
 }
 
+// The outputs of one box-resampling line in processing order (forwards for reductions,
+// backwards otherwise), without a division per output: spans repeat every num outputs shifted
+// by den source pixels, so the first num are computed once. Only a reduction's last, partial
+// group needs BoxSpanOf, and the walk stops at the first output without samples.
+class BoxWalk {
+ public:
+  BoxWalk(int32_t n, int32_t num, int32_t den)
+      : m_n(n), m_num(num), m_den(den), m_samples(static_cast<int64_t>(n) * num),
+        m_forward(num < den) {
+    const int64_t unlimited = static_cast<int64_t>(num) * den * 2;
+    for (int32_t m = 0; m < num; ++m) BoxSpanOf(m, num, den, unlimited, m_pattern[m]);
+    Reset();
+  }
+  void Reset() {
+    if (m_forward) {
+      m_i = 0;
+      m_m = 0;
+      m_shift = 0;
+    } else {
+      m_i = m_n - 1;
+      m_m = m_i % m_num;
+      m_shift = (m_i / m_num) * m_den;
+    }
+  }
+  // The next output index and its span; false when the line is done.
+  bool Next(int32_t& i, BoxSpan& b) {
+    if (m_forward ? m_i >= m_n : m_i < 0) return false;
+    i = m_i;
+    const int64_t end = (static_cast<int64_t>(m_i) + 1) * m_den;
+    if (end <= m_samples) {
+      b = m_pattern[m_m];
+      b.first += m_shift;
+      b.last += m_shift;
+    } else if (!BoxSpanOf(m_i, m_num, m_den, m_samples, b)) {
+      m_i = m_forward ? m_n : -1;  // no samples from here on
+      return false;
+    }
+    if (m_forward) {
+      ++m_i;
+      if (++m_m == m_num) {
+        m_m = 0;
+        m_shift += m_den;
+      }
+    } else {
+      --m_i;
+      if (--m_m < 0) {
+        m_m = m_num - 1;
+        m_shift -= m_den;
+      }
+    }
+    return true;
+  }
+
+ private:
+  int32_t m_n, m_num, m_den;
+  int64_t m_samples;
+  bool m_forward;
+  int32_t m_i = 0, m_m = 0, m_shift = 0;
+  BoxSpan m_pattern[128];
+};
+
 }  // namespace blivo

@@ -17,13 +17,21 @@ inline uint64_t Widen16(uint32_t p) {
 // the error s * (M / 2^32 - 1 / n) < 2^-16 stays below the 1 / n gap to the next integer.
 inline constexpr uint64_t MagicOf(uint32_t n) { return ((uint64_t{1} << 32) + n - 1) / n; }
 
+struct MagicTable {
+  uint64_t v[256];
+  constexpr MagicTable() : v{} {
+    for (uint32_t n = 1; n < 256; ++n) v[n] = MagicOf(n);
+  }
+};
+inline constexpr MagicTable kMagic{};
+
 inline uint32_t DivSmall(uint32_t s, uint32_t n) {
-  return static_cast<uint32_t>((s * MagicOf(n)) >> 32);
+  return static_cast<uint32_t>((s * kMagic.v[n]) >> 32);
 }
 
 // Each 16-bit field (a channel sum below 2^16) divided by n, packed back to 0xAARRGGBB.
 inline uint32_t DivFields16(uint64_t sum, uint32_t n) {
-  const uint64_t m = MagicOf(n);
+  const uint64_t m = kMagic.v[n];
   const auto field = [&](int k) {
     return static_cast<uint32_t>((((sum >> (16 * k)) & 0xFFFFu) * m) >> 32);
   };
