@@ -29,6 +29,42 @@ TEST(ScaleMath, DivisionsAreExact) {
   }
 }
 
+// The stepped spans equal the directly computed ones, in processing order, on long lines where
+// the pattern repeats many times.
+TEST(ScaleMath, BoxWalkMatchesDirectSpans) {
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    std::mt19937 rng(seed);
+    const int32_t n = 1 + rng() % 700;
+    const int32_t num = 1 + rng() % (seed % 2 ? 8 : 128), den = 1 + rng() % (seed % 3 ? 8 : 128);
+    const int64_t samples = int64_t{n} * num;
+    std::vector<int32_t> order;
+    for (int32_t k = 0; k < n; ++k) order.push_back(num < den ? k : n - 1 - k);
+    blivo::BoxWalk walk(n, num, den);
+    for (int pass = 0; pass < 2; ++pass) {  // and again after Reset
+      walk.Reset();
+      size_t at = 0;
+      int32_t i = 0;
+      blivo::BoxSpan got{};
+      while (walk.Next(i, got)) {
+        ASSERT_LT(at, order.size()) << "seed " << seed;
+        ASSERT_EQ(i, order[at]) << "seed " << seed;
+        blivo::BoxSpan want{};
+        ASSERT_TRUE(blivo::BoxSpanOf(i, num, den, samples, want)) << "seed " << seed;
+        ASSERT_EQ(got.first, want.first) << "seed " << seed << " i " << i;
+        ASSERT_EQ(got.last, want.last) << "seed " << seed << " i " << i;
+        ASSERT_EQ(got.headWeight, want.headWeight) << "seed " << seed << " i " << i;
+        ASSERT_EQ(got.tailWeight, want.tailWeight) << "seed " << seed << " i " << i;
+        ASSERT_EQ(got.count, want.count) << "seed " << seed << " i " << i;
+        ++at;
+      }
+      // Every output with samples was visited, and no other.
+      size_t withSamples = 0;
+      for (int32_t k = 0; k < n; ++k) withSamples += int64_t{k} * den < samples ? 1 : 0;
+      ASSERT_EQ(at, withSamples) << "seed " << seed;
+    }
+  }
+}
+
 struct Case {
   GuardedImage src, dst;
   int32_t sx, sy, dx, dy;
