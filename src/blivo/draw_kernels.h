@@ -10,17 +10,24 @@ namespace blivo::draw {
 // row[0..n) = colour (mask 0) or (colour & ~mask) | (row & mask).
 using FillSpanFn = void (*)(uint32_t* row, int32_t n, uint32_t colour, uint32_t mask);
 
-// Four-corner gradient: pixel i of the span sits at column i0 + i of a rectangle whose last
-// column is denom (0 for a one-column rectangle); k = trunc(float(column) / float(denom) * 256),
-// colour = left toward right by k (two lanes), then the masked write. i0 + n - 1 <= INT32_MAX.
-using BoxSpanFn = void (*)(uint32_t* row, int32_t n, int32_t i0, int32_t denom, uint32_t left,
+// Four-corner gradient: pixel i = left toward right by weight k[i] (0..256, two lanes), then the
+// masked write. The weights depend only on the column, so callers compute them once per box.
+using BoxSpanFn = void (*)(uint32_t* row, int32_t n, const uint16_t* k, uint32_t left,
                            uint32_t right, uint32_t mask);
 
-// Single-precision gradient: pixel i has numerator num0 + i and fx = float(num) / denom (denom
-// != 0); each byte c = trunc(left[c] * (1 - fx) + right[c] * fx). Channels in byte order (B, G,
-// R, A). num0 + n - 1 <= INT32_MAX.
-using GradSpanFn = void (*)(uint32_t* row, int32_t n, int32_t num0, float denom,
+// Single-precision gradient: each byte c of pixel i = trunc(left[c] * gx[i] + right[c] * fx[i]),
+// channels in byte order (B, G, R, A); fx and gx = 1 - fx likewise computed once per box.
+using GradSpanFn = void (*)(uint32_t* row, int32_t n, const float* fx, const float* gx,
                             const float* left, const float* right);
+
+// Column weights of the four-corner box: k = trunc(float(i0 + i) / float(denom) * 256), at most
+// 256, and 0 for a one-column box (denom 0).
+void BoxWeights(uint16_t* k, int32_t n, int32_t i0, int32_t denom);
+// Column fractions of the gradient box: fx = float(num0 + i) / denom, gx = 1 - fx.
+void GradFractions(float* fx, float* gx, int32_t n, int64_t num0, float denom);
+
+// Columns per batch of precomputed weights (kept on the stack).
+inline constexpr int32_t kBatch = 1024;
 
 struct Kernels {
   FillSpanFn fill;
@@ -29,22 +36,22 @@ struct Kernels {
 };
 
 void FillSpan_Ref(uint32_t* row, int32_t n, uint32_t colour, uint32_t mask);
-void BoxSpan_Ref(uint32_t* row, int32_t n, int32_t i0, int32_t denom, uint32_t left,
-                 uint32_t right, uint32_t mask);
-void GradSpan_Ref(uint32_t* row, int32_t n, int32_t num0, float denom, const float* left,
-                  const float* right);
+void BoxSpan_Ref(uint32_t* row, int32_t n, const uint16_t* k, uint32_t left, uint32_t right,
+                 uint32_t mask);
+void GradSpan_Ref(uint32_t* row, int32_t n, const float* fx, const float* gx,
+                  const float* left, const float* right);
 
 void FillSpan_Sse2(uint32_t* row, int32_t n, uint32_t colour, uint32_t mask);
-void BoxSpan_Sse2(uint32_t* row, int32_t n, int32_t i0, int32_t denom, uint32_t left,
-                  uint32_t right, uint32_t mask);
-void GradSpan_Sse2(uint32_t* row, int32_t n, int32_t num0, float denom, const float* left,
-                   const float* right);
+void BoxSpan_Sse2(uint32_t* row, int32_t n, const uint16_t* k, uint32_t left, uint32_t right,
+                  uint32_t mask);
+void GradSpan_Sse2(uint32_t* row, int32_t n, const float* fx, const float* gx,
+                   const float* left, const float* right);
 
 void FillSpan_Avx2(uint32_t* row, int32_t n, uint32_t colour, uint32_t mask);
-void BoxSpan_Avx2(uint32_t* row, int32_t n, int32_t i0, int32_t denom, uint32_t left,
-                  uint32_t right, uint32_t mask);
-void GradSpan_Avx2(uint32_t* row, int32_t n, int32_t num0, float denom, const float* left,
-                   const float* right);
+void BoxSpan_Avx2(uint32_t* row, int32_t n, const uint16_t* k, uint32_t left, uint32_t right,
+                  uint32_t mask);
+void GradSpan_Avx2(uint32_t* row, int32_t n, const float* fx, const float* gx,
+                   const float* left, const float* right);
 
 inline constexpr Kernels kRefKernels{FillSpan_Ref, BoxSpan_Ref, GradSpan_Ref};
 inline constexpr Kernels kSse2Kernels{FillSpan_Sse2, BoxSpan_Sse2, GradSpan_Sse2};

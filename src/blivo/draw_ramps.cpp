@@ -132,33 +132,22 @@ BLIVO_API int32_t BBIDrawGradationBox(void* image, void* ramp, int32_t x1, int32
     bl[c] = static_cast<float>(blivo::ByteOf(pen.At(0, 1), c));
     br[c] = static_cast<float>(blivo::ByteOf(pen.At(1, 1), c));
   }
-  const int32_t n = static_cast<int32_t>(w.xb - w.xa + 1);
-  const int64_t num0 = w.xa - x1;
-  // The vector kernels take 32-bit numerators; far-off corners use the same formula in 64 bits.
-  const bool narrow = num0 >= INT32_MIN && num0 + n - 1 <= INT32_MAX;
+  const int32_t width = static_cast<int32_t>(w.xb - w.xa + 1);
   const draw::GradSpanFn span = draw::HostKernels().grad;
-  for (int64_t y = w.ya; y <= w.yb; ++y) {
-    const float fy = static_cast<float>(y - y1) / w.yDen;
-    const float gy = 1.0f - fy;
-    float left[4], right[4];
-    for (int c = 0; c < 4; ++c) {
-      left[c] = gy * tl[c] + fy * bl[c];
-      right[c] = gy * tr[c] + fy * br[c];
-    }
-    uint32_t* row = img.Row(static_cast<int32_t>(y)) + w.xa;
-    if (narrow) {
-      span(row, n, static_cast<int32_t>(num0), w.xDen, left, right);
-      continue;
-    }
-    for (int32_t i = 0; i < n; ++i) {
-      const float fx = static_cast<float>(num0 + i) / w.xDen;
-      const float gx = 1.0f - fx;
-      uint32_t out = 0;
+  // Column fractions are the same on every row: computed once per batch of columns.
+  float fx[draw::kBatch], gx[draw::kBatch];
+  for (int32_t c0 = 0; c0 < width; c0 += draw::kBatch) {
+    const int32_t n = width - c0 < draw::kBatch ? width - c0 : draw::kBatch;
+    draw::GradFractions(fx, gx, n, w.xa + c0 - x1, w.xDen);
+    for (int64_t y = w.ya; y <= w.yb; ++y) {
+      const float fy = static_cast<float>(y - y1) / w.yDen;
+      const float gy = 1.0f - fy;
+      float left[4], right[4];
       for (int c = 0; c < 4; ++c) {
-        const float v = left[c] * gx + right[c] * fx;
-        out |= (static_cast<uint32_t>(static_cast<int32_t>(v)) & 0xFFu) << (8 * c);
+        left[c] = gy * tl[c] + fy * bl[c];
+        right[c] = gy * tr[c] + fy * br[c];
       }
-      row[i] = out;
+      span(img.Row(static_cast<int32_t>(y)) + w.xa + c0, n, fx, gx, left, right);
     }
   }
   return kDone;

@@ -96,16 +96,22 @@ BLIVO_API int32_t BBIDrawBox(void* image, int32_t x, int32_t y, int32_t w, int32
   const int32_t j0 = static_cast<int32_t>(static_cast<int64_t>(r.y) - y);
   const int32_t rowDenom = h - 1;
   const draw::BoxSpanFn span = draw::HostKernels().box;
-  for (int32_t j = 0; j < r.h; ++j) {
-    uint32_t kv = 0;
-    if (rowDenom != 0) {
-      const float v = static_cast<float>(j0 + j) / static_cast<float>(rowDenom);
-      kv = static_cast<uint32_t>(v * 256.0f);
-      if (kv > 256u) kv = 256u;
+  // Column weights are the same on every row: computed once per batch of columns.
+  uint16_t k[draw::kBatch];
+  for (int32_t c0 = 0; c0 < r.w; c0 += draw::kBatch) {
+    const int32_t n = r.w - c0 < draw::kBatch ? r.w - c0 : draw::kBatch;
+    draw::BoxWeights(k, n, i0 + c0, w - 1);
+    for (int32_t j = 0; j < r.h; ++j) {
+      uint32_t kv = 0;
+      if (rowDenom != 0) {
+        const float v = static_cast<float>(j0 + j) / static_cast<float>(rowDenom);
+        kv = static_cast<uint32_t>(v * 256.0f);
+        if (kv > 256u) kv = 256u;
+      }
+      const uint32_t left = blivo::Lerp256(topLeft, bottomLeft, kv);
+      const uint32_t right = blivo::Lerp256(topRight, bottomRight, kv);
+      span(img.Row(r.y + j) + r.x + c0, n, k, left, right, mask);
     }
-    const uint32_t left = blivo::Lerp256(topLeft, bottomLeft, kv);
-    const uint32_t right = blivo::Lerp256(topRight, bottomRight, kv);
-    span(img.Row(r.y + j) + r.x, r.w, i0, w - 1, left, right, mask);
   }
   return kDone;
 }

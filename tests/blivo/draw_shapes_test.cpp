@@ -3,6 +3,7 @@
 // instruction set against the scalar reference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <random>
@@ -199,41 +200,76 @@ TEST(DrawKernels, VectorSetsMatchReference) {
     const uint32_t colour = TestImage::RandomPixel(rng);
     const uint32_t left = TestImage::RandomPixel(rng), right = TestImage::RandomPixel(rng);
     const uint32_t mask = rng() % 2 ? 0u : TestImage::RandomPixel(rng);
-    const int32_t denom = static_cast<int32_t>(rng() % 3 == 0 ? rng() % 2 : rng() % 100000);
-    const int32_t i0 = denom > n ? static_cast<int32_t>(rng() % static_cast<uint32_t>(denom - n + 1)) : 0;
-    // Fractions stay in 0..1 as in a box: numerators share the denominator's sign.
+    // Weights as a box computes them (0 and 256 included), fractions as a gradient box does,
+    // rising or falling.
+    std::vector<uint16_t> k(static_cast<size_t>(n) + 1);
+    const int32_t denom = static_cast<int32_t>(rng() % 4 == 0 ? 0 : n + rng() % 3000);
+    const int32_t i0 = denom > 0 && rng() % 2 ? std::max(0, denom - n + 1) : 0;  // ends at denom
+    d::BoxWeights(k.data(), n, i0, denom);
+    std::vector<float> fx(static_cast<size_t>(n) + 1), gx(static_cast<size_t>(n) + 1);
     const bool rising = rng() % 2 != 0;
-    const int32_t num0 = rising ? static_cast<int32_t>(rng() % 1001)
-                                : -static_cast<int32_t>(rng() % 1001) - n;
-    const float gden = static_cast<float>(rising ? 1000 + n : -(1000 + n));
+    const int64_t num0 = rising ? rng() % 1001 : -static_cast<int64_t>(rng() % 1001) - n;
+    d::GradFractions(fx.data(), gx.data(), n, num0, rising ? 1000.0f + n : -1000.0f - n);
     float lf[4], rf[4];
     for (int c = 0; c < 4; ++c) {
       lf[c] = static_cast<float>(rng() % 25600) / 100.0f;
       rf[c] = static_cast<float>(rng() % 25600) / 100.0f;
     }
-    auto run = [&](const d::Kernels& k, int which) {
+    auto run = [&](const d::Kernels& set, int which) {
       std::vector<uint32_t> row = base;
       uint32_t* p = row.data() + offset;
-      if (which == 0) k.fill(p, n, colour, mask);
-      if (which == 1) k.box(p, n, i0, denom, left, right, mask);
-      if (which == 2) k.grad(p, n, num0, gden, lf, rf);
+      if (which == 0) set.fill(p, n, colour, mask);
+      if (which == 1) set.box(p, n, k.data(), left, right, mask);
+      if (which == 2) set.grad(p, n, fx.data(), gx.data(), lf, rf);
       return row;
     };
     for (int which = 0; which < 3; ++which) {
       const std::vector<uint32_t> want = run(d::kRefKernels, which);
-      for (const d::Kernels* k : sets)
-        ASSERT_EQ(run(*k, which), want) << "seed " << seed << " kernel " << which
-                                        << (k == &d::kAvx2Kernels ? " avx2" : " sse2");
+      for (const d::Kernels* set : sets)
+        ASSERT_EQ(run(*set, which), want) << "seed " << seed << " kernel " << which
+                                          << (set == &d::kAvx2Kernels ? " avx2" : " sse2");
     }
   }
 }
 
-TEST(DrawKernels, BoxSpanReferenceIsTheDocumentedBlend) {
+TEST(DrawKernels, BoxWeightsAndReferenceBlend) {
   // Column c of a rectangle whose last column is 4: k = trunc(c / 4 * 256).
+  uint16_t k[5];
+  blivo::draw::BoxWeights(k, 5, 0, 4);
+  EXPECT_EQ((std::vector<uint16_t>(k, k + 5)), (std::vector<uint16_t>{0, 64, 128, 192, 256}));
   std::vector<uint32_t> row(5, 0u);
-  blivo::draw::BoxSpan_Ref(row.data(), 5, 0, 4, 0x00000000u, 0xFFFFFFFFu, 0);
+  blivo::draw::BoxSpan_Ref(row.data(), 5, k, 0x00000000u, 0xFFFFFFFFu, 0);
   EXPECT_EQ(row, (std::vector<uint32_t>{0x00000000u, 0x3F3F3F3Fu, 0x7F7F7F7Fu, 0xBFBFBFBFu,
                                         0xFFFFFFFFu}));
+}
+
+// The exports give the same pixels whichever instruction set the library picks.
+TEST(DrawKernels, ExportsAgreeAcrossInstructionSets) {
+  auto draw = [](uint32_t seed) {
+    std::mt19937 rng(seed);
+    TestImage img(1100, 7, 1), ramp(2, 2);
+    img.Randomize(rng);
+    ramp.Randomize(rng);
+    auto c = [&] { return static_cast<int32_t>(rng() % 1400) - 150; };
+    const uint32_t mask = seed % 2 ? 0u : 0xFF00FF00u;
+    BBIDrawColorFill(img.Block(), c(), -1, c() + 600, 3, mask, 0x89ABCDEFu);
+    BBIDrawBox(img.Block(), c(), 1, 1200 + c(), 5, mask, rng(), rng(), rng(), rng());
+    BBIDrawGradationBox(img.Block(), ramp.Block(), c(), 2, c(), 6);
+    EXPECT_TRUE(img.GuardsIntact());
+    return img.Pixels();
+  };
+  for (uint32_t seed = 1; seed <= 8; ++seed) {
+    setenv("BLIVO_DISABLE", "avx2,sse2", 1);
+    blivo::ReloadIsa();
+    const std::vector<uint32_t> want = draw(seed);
+    for (const char* off : {"avx2", ""}) {
+      setenv("BLIVO_DISABLE", off, 1);
+      blivo::ReloadIsa();
+      ASSERT_EQ(draw(seed), want) << "seed " << seed << " disabled '" << off << "'";
+    }
+  }
+  unsetenv("BLIVO_DISABLE");
+  blivo::ReloadIsa();
 }
 
 }  // namespace
