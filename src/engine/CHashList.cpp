@@ -3,13 +3,23 @@
 #include "engine/CHashList.h"
 
 #include <algorithm>
+#include <vector>
 
-#include "platform/CAnsiCodePage.h"
+#include "platform/CCodePage.h"
 
 namespace engine {
 
 int32_t CHashList::Bucket(const std::string& key) {
-  const std::vector<uint16_t> codes = platform::AnsiCodes(key);
+  // CP932 code of every character; one outside the basic plane counts as two, like the
+  // UTF-16 pair it would be.
+  std::vector<uint16_t> codes;
+  codes.reserve(key.size());
+  for (size_t pos = 0; pos < key.size();) {
+    const char32_t cp = platform::CCodePage::NextCodePoint(key, pos);
+    const uint16_t code = platform::CCodePage::Code(cp);
+    codes.push_back(code);
+    if (cp > 0xFFFF) codes.push_back(code);
+  }
   const uint32_t len = static_cast<uint32_t>(codes.size());
   uint32_t h = len;
   uint32_t m = std::min<uint32_t>(len, 32);

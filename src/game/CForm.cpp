@@ -1,0 +1,39 @@
+// Window watcher: close query and unload handlers.
+#include "game/CForm.h"
+
+namespace game {
+
+CForm::~CForm() {
+  m_terminating = true;
+  if (m_Form != nullptr) {
+    m_Form->Close(platform::CWindow::kCloseByCode);
+    Unhook();
+  }
+}
+
+void CForm::Unhook() {
+  if (m_Form == nullptr) return;
+  m_Form->QueryUnload.Unsubscribe(m_tokQuery);
+  m_Form->UnloadEvent.Unsubscribe(m_tokUnload);
+  m_Form = nullptr;
+}
+
+void CForm::SetForm(platform::CWindow* form) {
+  Unhook();
+  m_Form = form;
+  if (form == nullptr) return;
+  m_tokQuery = form->QueryUnload.Subscribe([this](int32_t& cancel, int32_t) {
+    if (CatchClose && !m_terminating) {
+      cancel = 1;
+      CloseRequested = true;
+    }
+  });
+  m_tokUnload = form->UnloadEvent.Subscribe([this](int32_t& cancel) {
+    if (m_terminating) return;
+    m_break = true;
+    cancel = 1;
+  });
+  form->Load();
+}
+
+}  // namespace game

@@ -1,0 +1,98 @@
+// SDL behind the desktop services.
+#include "CDesktop.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+bool g_started = false;
+
+int32_t DepthOf(uint32_t format) {
+  const int bytes = SDL_BYTESPERPIXEL(format);
+  return bytes == 4 ? 32 : static_cast<int32_t>(SDL_BITSPERPIXEL(format));
+}
+}  // namespace
+
+bool CDesktop::Start(std::string& error) {
+  if (g_started) return true;
+  // The screen saver is held off only while controllers alone drive the game.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // A closed window is the frame controller's business, not a request to quit.
+  SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
+    error = SDL_GetError();
+    return false;
+  }
+  g_started = true;
+  return true;
+}
+
+void CDesktop::Stop() {
+  if (!g_started) return;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+  g_started = false;
+}
+
+bool CDesktop::Started() { return g_started; }
+
+std::string CDesktop::VideoDriver() {
+  const char* name = g_started ? SDL_GetCurrentVideoDriver() : nullptr;
+  return name != nullptr ? std::string(name) : std::string();
+}
+
+bool CDesktop::Headless() {
+  const std::string driver = VideoDriver();
+  if (driver.empty()) {
+    const char* hint = SDL_getenv("SDL_VIDEODRIVER");
+    if (hint != nullptr && (std::strcmp(hint, "dummy") == 0 || std::strcmp(hint, "offscreen") == 0))
+      return true;
+    return SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr;
+  }
+  return driver == "dummy" || driver == "offscreen";
+}
+
+void CDesktop::MessageBox(const std::string& text, const std::string& caption, Icon icon) {
+  if (!Headless()) {
+    Uint32 flags = SDL_MESSAGEBOX_ERROR;
+    if (icon == Icon::kWarning) flags = SDL_MESSAGEBOX_WARNING;
+    if (icon == Icon::kInformation) flags = SDL_MESSAGEBOX_INFORMATION;
+    if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr) == 0) return;
+  }
+  std::fprintf(stderr, "[%s]\n%s\n", caption.c_str(), text.c_str());
+  std::fflush(stderr);
+}
+
+void CDesktop::ShowCursor(bool visible) {
+  if (g_started) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void CDesktop::HoldOffScreenSaver() {
+  if (g_started) SDL_DisableScreenSaver();
+}
+
+void CDesktop::AllowScreenSaver() {
+  if (g_started && !SDL_IsScreenSaverEnabled()) SDL_EnableScreenSaver();
+}
+
+int32_t CDesktop::DesktopDepth() {
+  SDL_DisplayMode mode{};
+  if (!g_started || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+  return DepthOf(mode.format);
+}
+
+bool CDesktop::HasDepth(int32_t bits) {
+  if (!g_started) return false;
+  if (bits == DesktopDepth()) return true;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDisplayMode(0, i, &mode) == 0 && DepthOf(mode.format) == bits) return true;
+  }
+  return false;
+}
+
+}  // namespace platform

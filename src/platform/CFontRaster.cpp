@@ -1,0 +1,178 @@
+// fontconfig for the face lookup, FreeType for the glyphs; coverage is blended straight into
+// the destination with the colour's own alpha.
+#include "CFontRaster.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+
+// fontconfig (configuration parsing) and D-Bus (screen-saver inhibition) keep a few blocks for
+// the life of the process; they are not ours to free, so the leak checker ignores them.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
+
+namespace platform {
+
+namespace {
+
+// Next code point of UTF-8 text; broken bytes give U+FFFD and advance one byte.
+char32_t NextCodePoint(std::string_view s, size_t& i) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int len = 0;
+  char32_t cp = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    cp = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    cp = b0 & 0x07;
+  } else {
+    ++i;
+    return 0xFFFD;
+  }
+  if (i + static_cast<size_t>(len) > s.size()) {
+    ++i;
+    return 0xFFFD;
+  }
+  for (int k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  i += static_cast<size_t>(len);
+  return cp;
+}
+
+uint32_t BlendOver(uint32_t dst, uint32_t colour, uint32_t coverage) {
+  const uint32_t a = ((colour >> 24) * coverage + 127) / 255;
+  if (a == 0) return dst;
+  auto mix = [a](uint32_t d, uint32_t s) { return (s * a + d * (255 - a) + 127) / 255; };
+  const uint32_t r = mix((dst >> 16) & 0xFF, (colour >> 16) & 0xFF);
+  const uint32_t g = mix((dst >> 8) & 0xFF, (colour >> 8) & 0xFF);
+  const uint32_t b = mix(dst & 0xFF, colour & 0xFF);
+  const uint32_t da = dst >> 24;
+  const uint32_t outA = a + (da * (255 - a) + 127) / 255;
+  return outA << 24 | r << 16 | g << 8 | b;
+}
+
+}  // namespace
+
+struct CFontRaster::Impl {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  int32_t lineHeight = 0;
+  int32_t ascent = 0;
+
+  ~Impl() {
+    if (face != nullptr) FT_Done_Face(face);
+    if (library != nullptr) FT_Done_FreeType(library);
+  }
+};
+
+CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
+  Face result;
+  if (FcInit() == FcFalse) return result;
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (pattern == nullptr) return result;
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
+  FcPatternAddLangSet(pattern, FC_LANG, langs);
+  FcLangSetDestroy(langs);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult res = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &res);
+  if (match != nullptr) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
+      result.path = reinterpret_cast<const char*>(file);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) result.index = index;
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return result;
+}
+
+CFontRaster::CFontRaster() = default;
+CFontRaster::~CFontRaster() = default;
+
+bool CFontRaster::Open(const std::string& family, int32_t pixelSize) {
+  return OpenFace(FindFace(family), pixelSize);
+}
+
+bool CFontRaster::OpenFace(const Face& face, int32_t pixelSize) {
+  m_impl.reset();
+  if (face.path.empty() || pixelSize <= 0 || pixelSize > 1024) return false;
+  auto impl = std::make_unique<Impl>();
+  if (FT_Init_FreeType(&impl->library) != 0) return false;
+  if (FT_New_Face(impl->library, face.path.c_str(), face.index, &impl->face) != 0) return false;
+  if (FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(pixelSize)) != 0) return false;
+  const FT_Size_Metrics& m = impl->face->size->metrics;
+  impl->ascent = static_cast<int32_t>(m.ascender >> 6);
+  impl->lineHeight = std::max<int32_t>(static_cast<int32_t>(m.height >> 6), pixelSize);
+  m_impl = std::move(impl);
+  return true;
+}
+
+bool CFontRaster::IsOpen() const { return m_impl != nullptr; }
+int32_t CFontRaster::LineHeight() const { return m_impl ? m_impl->lineHeight : 0; }
+int32_t CFontRaster::Ascent() const { return m_impl ? m_impl->ascent : 0; }
+
+int32_t CFontRaster::Measure(std::string_view text) const {
+  return Draw(nullptr, 0, 0, 0, 0, 0, text, 0);
+}
+
+int32_t CFontRaster::Draw(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height,
+                          int32_t x, int32_t y, std::string_view text, uint32_t colour) const {
+  if (!m_impl) return 0;
+  FT_Face face = m_impl->face;
+  int64_t penX = x;
+  int64_t baseline = static_cast<int64_t>(y) + m_impl->ascent;
+  int64_t widest = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    const char32_t cp = NextCodePoint(text, i);
+    if (cp == '\r') continue;
+    if (cp == '\n') {
+      widest = std::max(widest, penX - x);
+      penX = x;
+      baseline += m_impl->lineHeight;
+      continue;
+    }
+    if (FT_Load_Char(face, cp, FT_LOAD_RENDER) != 0) continue;
+    const FT_GlyphSlot g = face->glyph;
+    if (pixels != nullptr && g->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+      const int64_t left = penX + g->bitmap_left;
+      const int64_t top = baseline - g->bitmap_top;
+      for (unsigned row = 0; row < g->bitmap.rows; ++row) {
+        const int64_t py = top + row;
+        if (py < 0 || py >= height) continue;
+        auto* dst = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) +
+                                                py * static_cast<int64_t>(strideBytes));
+        const uint8_t* src = g->bitmap.buffer + static_cast<int64_t>(row) * g->bitmap.pitch;
+        for (unsigned col = 0; col < g->bitmap.width; ++col) {
+          const int64_t px = left + col;
+          if (px < 0 || px >= width || src[col] == 0) continue;
+          dst[px] = BlendOver(dst[px], colour, src[col]);
+        }
+      }
+    }
+    penX += g->advance.x >> 6;
+  }
+  widest = std::max(widest, penX - x);
+  return static_cast<int32_t>(std::min<int64_t>(widest, INT32_MAX));
+}
+
+}  // namespace platform

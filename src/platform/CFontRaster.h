@@ -1,0 +1,47 @@
+// CFontRaster: a font face found by family name through fontconfig and rasterised with
+// FreeType into 32-bit 0xAARRGGBB buffers (the BBI pixel layout). The debug pages draw with it;
+// the text renderer builds on it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class CFontRaster {
+ public:
+  struct Face {
+    std::string path;   // empty: nothing found
+    int32_t index = 0;  // face within a collection file
+  };
+
+  // The best face fontconfig offers for the family, preferring ones that cover Japanese.
+  [[nodiscard]] static Face FindFace(const std::string& family);
+
+  CFontRaster();
+  ~CFontRaster();
+  CFontRaster(const CFontRaster&) = delete;
+  CFontRaster& operator=(const CFontRaster&) = delete;
+
+  bool Open(const std::string& family, int32_t pixelSize);
+  bool OpenFace(const Face& face, int32_t pixelSize);
+  [[nodiscard]] bool IsOpen() const;
+  [[nodiscard]] int32_t LineHeight() const;
+  [[nodiscard]] int32_t Ascent() const;
+
+  // Blends `text` (UTF-8; LF or CR LF starts a new line) in `colour` into the buffer with its
+  // first line's top-left at (x, y); everything outside the buffer is clipped. Returns the width
+  // of the widest line in pixels.
+  int32_t Draw(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height, int32_t x,
+               int32_t y, std::string_view text, uint32_t colour) const;
+  // Width of the widest line, without drawing.
+  [[nodiscard]] int32_t Measure(std::string_view text) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace platform

@@ -1,0 +1,306 @@
+// The display on an SDL renderer: the back buffer is uploaded to a streaming ARGB8888 texture
+// (the BBI pixel layout) for the area that changed, and the frame is drawn scaled to the
+// window's drawing area with the menu bar on top.
+#include "present/CDisplayDevice.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/CFontRaster.h"
+#include "platform/CWindow.h"
+
+namespace present {
+
+const char* const CDisplayDevice::kCapabilityNames[11] = {
+    "D3D Raster",           "D3D Transform&Light", "D3D BlendOp Normal", "D3D BlendOp Full",
+    "D3D TextureOp Normal", "D3D TextureOp Expand", "D3D TextureOp Full", "D3D MultiTextureOp",
+    "D3D VertexProcess",    "D3D ApplyArk",         "D3D AntiAreas"};
+
+namespace {
+
+// What each device offers: the software rasteriser does every blend and texture operation
+// itself; the OpenGL device also combines textures in one pass. Neither transforms or lights
+// vertices (they arrive transformed), filters anisotropically or smooths edges.
+bool Supported(const std::string& name, bool hal) {
+  if (name == "D3D Raster" || name == "D3D BlendOp Normal" || name == "D3D BlendOp Full" ||
+      name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
+      name == "D3D TextureOp Full")
+    return true;
+  if (name == "D3D MultiTextureOp") return hal;
+  return false;
+}
+
+void StoreI16(uint8_t* p, int32_t v) {
+  const auto u = static_cast<uint16_t>(v);
+  p[0] = static_cast<uint8_t>(u & 0xFF);
+  p[1] = static_cast<uint8_t>(u >> 8);
+}
+
+std::string Format6(int64_t value) {
+  std::string s = std::to_string(value);
+  return s.size() >= 6 ? s : std::string(6 - s.size(), ' ') + s;
+}
+
+uint32_t ArgbFromColorRef(uint32_t c) {
+  return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+}
+
+}  // namespace
+
+CDisplayDevice::CDisplayDevice(engine::spLib& root) : m_root(root) { BuildCapabilities(); }
+
+CDisplayDevice::~CDisplayDevice() {
+  DestroyTexture();
+  Unsubscribe();
+}
+
+void CDisplayDevice::Unsubscribe() {
+  if (m_window != nullptr) {
+    m_window->RenderReset.Unsubscribe(m_tokReset);
+    m_window->Destroying.Unsubscribe(m_tokDestroying);
+  }
+  m_window = nullptr;
+  m_tokReset = m_tokDestroying = 0;
+}
+
+void CDisplayDevice::BuildCapabilities() {
+  m_support.clear();
+  m_nonSupport.clear();
+  for (const char* name : kCapabilityNames) {
+    const bool yes = m_params.direct3DDevice && Supported(name, m_params.halGraphics);
+    (yes ? m_support : m_nonSupport) += std::string(name) + "\r\n";
+  }
+}
+
+bool CDisplayDevice::Start(const engine::DisplayParams& params) {
+  m_root.DirectDrawExit();
+  platform::CWindow* window = m_root.MainForm();
+  if (window == nullptr || !window->Loaded()) return false;
+  if (params.width <= 0 || params.height <= 0 || params.width > 8192 || params.height > 8192)
+    return false;
+
+  m_params = params;
+  m_window = window;
+  m_tokReset = window->RenderReset.Subscribe([this] { NoticeLoss(); });
+  m_tokDestroying = window->Destroying.Subscribe([this] { DestroyTexture(); });
+
+  window->SetFullscreen(params.fullscreen);
+  window->SetDrawingSize(static_cast<int32_t>(static_cast<float>(params.width) * m_scale),
+                         static_cast<int32_t>(static_cast<float>(params.height) * m_scale));
+
+  const size_t bytes = static_cast<size_t>(kBbiPictOffset) +
+                       static_cast<size_t>(params.width) * static_cast<size_t>(params.height) * 4;
+  if (m_block.size() != bytes) m_block.assign(bytes, 0);
+  uint8_t* head = m_block.data() + kBbiHeadOffset;
+  StoreI16(m_block.data(), kBbiHeadOffset);
+  StoreI16(m_block.data() + 2, kBbiPictOffset);
+  StoreI16(head + 0, params.width);
+  StoreI16(head + 2, params.height);
+  StoreI16(head + 4, params.width * 4);
+  StoreI16(head + 6, 32);
+  StoreI16(head + 8, 0);
+  StoreI16(head + 10, 0);
+  StoreI16(head + 12, 0);
+  std::memcpy(head + 14, "32bits", 6);
+
+  m_vsync = -1;
+  if (!CreateTexture()) {
+    Unsubscribe();
+    return false;
+  }
+  m_lost = false;
+
+  if (params.direct3DDevice) {
+    m_deviceName = params.halGraphics ? kHalDeviceName : kRgbDeviceName;
+    m_deviceBackend = params.halGraphics ? "OpenGL" : "software";
+  } else {
+    m_deviceName.clear();
+    m_deviceBackend.clear();
+  }
+  BuildCapabilities();
+
+  m_started = true;
+  ++m_initCount;
+  m_startTime = m_root.Clock().NowMs();
+  return true;
+}
+
+bool CDisplayDevice::ToggleFullscreen(bool fullscreen) {
+  engine::DisplayParams p = m_params;
+  p.fullscreen = fullscreen;
+  return Start(p);
+}
+
+void CDisplayDevice::Stop() {
+  if (!m_started) return;
+  DestroyTexture();
+  if (m_window != nullptr && m_window->Fullscreen()) m_window->SetFullscreen(false);
+  Unsubscribe();
+  m_started = false;
+}
+
+bool CDisplayDevice::CreateTexture() {
+  DestroyTexture();
+  auto* renderer = static_cast<SDL_Renderer*>(m_window != nullptr ? m_window->NativeRenderer() : nullptr);
+  if (renderer == nullptr) return false;
+  SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, m_params.width, m_params.height);
+  if (t == nullptr) return false;
+  SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+  SDL_RendererInfo info{};
+  m_accelerated = SDL_GetRendererInfo(renderer, &info) == 0 &&
+                  (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+  m_texture = t;
+  // The whole buffer goes up once so the first partial present shows a complete frame.
+  SDL_UpdateTexture(t, nullptr, m_block.data() + kBbiPictOffset, Pitch());
+  return true;
+}
+
+void CDisplayDevice::DestroyTexture() {
+  if (m_texture != nullptr && m_window != nullptr && m_window->NativeRenderer() != nullptr)
+    SDL_DestroyTexture(static_cast<SDL_Texture*>(m_texture));
+  m_texture = nullptr;
+}
+
+uint32_t* CDisplayDevice::Pixels() {
+  return m_started ? reinterpret_cast<uint32_t*>(m_block.data() + kBbiPictOffset) : nullptr;
+}
+
+void CDisplayDevice::NoticeLoss() {
+  if (!m_started) return;
+  m_lost = true;
+  m_root.DirectDrawViderMemoryOver();
+}
+
+bool CDisplayDevice::SurfacesUsable() {
+  if (!m_started) return false;
+  if (m_lost || m_texture == nullptr) {
+    if (!CreateTexture()) return false;
+    m_lost = false;
+  }
+  return true;
+}
+
+void CDisplayDevice::SaveSurfaces() {
+  if (m_started) m_saved = m_block;
+}
+
+void CDisplayDevice::RestoreSurfaces() {
+  if (m_started && m_saved.size() == m_block.size()) m_block = m_saved;
+  m_saved.clear();
+  m_saved.shrink_to_fit();
+}
+
+void CDisplayDevice::Present(const util::CRect& area, bool waitVblank) { Show(&area, waitVblank); }
+
+void CDisplayDevice::PresentAll(bool waitVblank) {
+  util::CRect all;
+  all.Create(0, 0, m_params.width, m_params.height);
+  Show(&all, waitVblank);
+}
+
+void CDisplayDevice::Show(const util::CRect* area, bool waitVblank) {
+  if (!m_started || m_window == nullptr) return;
+  auto* renderer = static_cast<SDL_Renderer*>(m_window->NativeRenderer());
+  if (renderer == nullptr) return;
+  if (m_lost || m_texture == nullptr) {
+    (void)SurfacesUsable();  // try to restore; this present is skipped either way
+    return;
+  }
+  auto* texture = static_cast<SDL_Texture*>(m_texture);
+
+  util::CRect clip = *area;
+  clip.Trim(0, 0, m_params.width, m_params.height);
+  if (!clip.IsZero()) {
+    const SDL_Rect r{clip.Left, clip.Top, clip.Width, clip.Height};
+    const uint8_t* src = m_block.data() + kBbiPictOffset +
+                         static_cast<size_t>(clip.Top) * static_cast<size_t>(Pitch()) +
+                         static_cast<size_t>(clip.Left) * 4;
+    SDL_UpdateTexture(texture, &r, src, Pitch());
+  }
+
+  const int vsync = waitVblank ? 1 : 0;
+  if (vsync != m_vsync) {
+    SDL_RenderSetVSync(renderer, vsync);
+    m_vsync = vsync;
+  }
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  m_window->DrawingArea(x, y, w, h);
+  if (m_window->Fullscreen()) {
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+  }
+  const SDL_Rect dst{x, y, w, h};
+  SDL_RenderCopy(renderer, texture, nullptr, &dst);
+  m_window->RenderMenuBar();
+  SDL_RenderPresent(renderer);
+}
+
+void CDisplayDevice::SetWindowScale(float scale) {
+  if (!(scale > 0.0f) || scale > 4.0f) return;
+  m_scale = scale;
+  if (m_started && m_window != nullptr && !m_window->Fullscreen())
+    m_window->SetDrawingSize(static_cast<int32_t>(static_cast<float>(m_params.width) * scale),
+                             static_cast<int32_t>(static_cast<float>(m_params.height) * scale));
+}
+
+void CDisplayDevice::DrawText(const std::string& text, int32_t x, int32_t y) {
+  uint32_t* pixels = Pixels();
+  if (pixels == nullptr) return;
+  if (!m_font) {
+    m_font = std::make_unique<platform::CFontRaster>();
+    m_font->Open("monospace", 14);
+  }
+  if (!m_font->IsOpen()) return;
+  // A dark outline keeps the text readable on any picture.
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (dx != 0 || dy != 0)
+        m_font->Draw(pixels, Pitch(), m_params.width, m_params.height, x + dx, y + dy, text,
+                     0xFF000000u);
+  m_font->Draw(pixels, Pitch(), m_params.width, m_params.height, x, y, text, 0xFFFFFFFFu);
+}
+
+void CDisplayDevice::DrawFrame(const util::CRect& rect, uint32_t colorRef) {
+  uint32_t* pixels = Pixels();
+  if (pixels == nullptr || rect.IsZero()) return;
+  const uint32_t c = ArgbFromColorRef(colorRef);
+  const int64_t W = m_params.width, H = m_params.height;
+  const int64_t x0 = rect.Left, y0 = rect.Top;
+  const int64_t x1 = x0 + rect.Width - 1, y1 = y0 + rect.Height - 1;  // inclusive
+  auto put = [&](int64_t x, int64_t y) {
+    if (x >= 0 && x < W && y >= 0 && y < H) pixels[y * W + x] = c;
+  };
+  for (int64_t x = std::max<int64_t>(x0, 0); x <= std::min<int64_t>(x1, W - 1); ++x) {
+    put(x, y0);
+    put(x, y1);
+  }
+  for (int64_t y = std::max<int64_t>(y0, 0); y <= std::min<int64_t>(y1, H - 1); ++y) {
+    put(x0, y);
+    put(x1, y);
+  }
+}
+
+std::string CDisplayDevice::MemoryReport() const {
+  const uint32_t now = m_root.Clock().NowMs();
+  // Video memory figures are not available here: the totals read 0 and the local use is the
+  // texture this device keeps when the renderer works in video memory.
+  const int64_t textureKb =
+      m_accelerated && m_texture != nullptr
+          ? static_cast<int64_t>(m_params.width) * m_params.height * 4 / 1024
+          : 0;
+  std::string r;
+  r += "GetTime = " + std::to_string(now / 60000) + "min\r\n";
+  r += "InitCount = " + std::to_string(m_initCount) + "\r\n";
+  r += "PixelBits = " + std::to_string(m_params.pixelBits) + "\r\n";
+  r += std::string("BackBuffer = ") + "SystemMemory" + "\r\n";
+  r += "Total LocalVRAM    =" + Format6(0) + "KB\r\n";
+  r += "Use   LocalVRAM    =" + Format6(textureKb) + "KB\r\n";
+  r += "Total nonLocalVRAM =" + Format6(0) + "KB\r\n";
+  r += "Use   nonLocalVRAM =" + Format6(0) + "KB";
+  return r;
+}
+
+}  // namespace present

@@ -1,0 +1,108 @@
+// CDisplayDevice: the draw module's display on SDL2. An 800 x 600 (or any size) back buffer held
+// as a BBI block in memory, shown through a streaming texture of the main window's renderer, in
+// a window (optionally at another scale) or full screen; the capability lists of the chosen 3-D
+// device and the memory report for the debug pages. SDL stays in the .cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/IDisplayDevice.h"
+#include "engine/spLib.h"
+
+namespace platform {
+class CFontRaster;
+class CWindow;
+}  // namespace platform
+
+namespace present {
+
+class CDisplayDevice final : public engine::IDisplayDevice {
+ public:
+  static constexpr int32_t kBbiHeadOffset = 4;
+  static constexpr int32_t kBbiPictOffset = 24;
+  static constexpr const char* kHalDeviceName = "IID_IDirect3DHALDevice";
+  static constexpr const char* kRgbDeviceName = "IID_IDirect3DRGBDevice";
+  static constexpr const char* kEnumErrorName = "GetDevicesEnum Error";
+  // Every capability name, in report order.
+  static const char* const kCapabilityNames[11];
+
+  explicit CDisplayDevice(engine::spLib& root = engine::spLib::Shared());
+  ~CDisplayDevice() override;
+  CDisplayDevice(const CDisplayDevice&) = delete;
+  CDisplayDevice& operator=(const CDisplayDevice&) = delete;
+
+  bool Start(const engine::DisplayParams& params) override;
+  bool ToggleFullscreen(bool fullscreen) override;
+  void Stop() override;
+  [[nodiscard]] bool Started() const override { return m_started; }
+  [[nodiscard]] bool IsFullscreen() const override { return m_params.fullscreen; }
+  [[nodiscard]] const engine::DisplayParams& Params() const override { return m_params; }
+
+  void Present(const util::CRect& area, bool waitVblank) override;
+  void PresentAll(bool waitVblank) override;
+  [[nodiscard]] bool SurfacesUsable() override;
+  void SaveSurfaces() override;
+  void RestoreSurfaces() override;
+  void FinishScene() override {}
+
+  [[nodiscard]] void* BackBuffer() override { return m_started ? m_block.data() : nullptr; }
+  [[nodiscard]] uint32_t* Pixels();
+  [[nodiscard]] int32_t Pitch() const { return m_params.width * 4; }
+
+  void DrawText(const std::string& text, int32_t x, int32_t y) override;
+  void DrawFrame(const util::CRect& rect, uint32_t colorRef) override;
+  [[nodiscard]] std::string SupportList() const override { return m_support; }
+  [[nodiscard]] std::string NonSupportList() const override { return m_nonSupport; }
+  [[nodiscard]] std::string MemoryReport() const override;
+
+  // The 3-D device chosen at the last start: its name and what stands for it here.
+  [[nodiscard]] const std::string& DeviceName() const { return m_deviceName; }
+  [[nodiscard]] const std::string& DeviceBackend() const { return m_deviceBackend; }
+  // The menu's device choice, taken at the next start.
+  void SetHalGraphics(bool hal) { m_params.halGraphics = hal; }
+  // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
+  void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
+  [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
+  // Window size as a multiple of the back buffer (1 or 0.5); takes effect at once in a window.
+  void SetWindowScale(float scale);
+  [[nodiscard]] float WindowScale() const { return m_scale; }
+  [[nodiscard]] int32_t InitCount() const { return m_initCount; }
+  // Marks the surfaces lost, as the renderer's reset does (tests use it).
+  void NoticeLoss();
+
+ private:
+  void BuildCapabilities();
+  bool CreateTexture();
+  void DestroyTexture();
+  void Show(const util::CRect* area, bool waitVblank);
+  void Unsubscribe();
+
+  engine::spLib& m_root;
+  engine::DisplayParams m_params;
+  bool m_started = false;
+  bool m_lost = false;
+  bool m_reduceTextures = true;
+  float m_scale = 1.0f;
+  int32_t m_initCount = 0;
+  uint32_t m_startTime = 0;
+  int m_vsync = -1;
+  bool m_accelerated = false;
+
+  platform::CWindow* m_window = nullptr;
+  void* m_texture = nullptr;  // SDL_Texture*
+  uint32_t m_tokReset = 0;
+  uint32_t m_tokDestroying = 0;
+
+  std::vector<uint8_t> m_block;
+  std::vector<uint8_t> m_saved;
+  std::string m_support;
+  std::string m_nonSupport;
+  std::string m_deviceName;
+  std::string m_deviceBackend;
+  std::unique_ptr<platform::CFontRaster> m_font;
+};
+
+}  // namespace present
