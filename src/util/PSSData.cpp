@@ -1,0 +1,399 @@
+// PSSData: the record tree and its two file formats. Every count read from a file is checked
+// against the bytes left before anything is allocated, and nesting is bounded, so a hostile
+// file gives result 1 instead of a crash or a huge allocation. Strings are UTF-8 in the plain
+// format (the program's files are UTF-8) and UTF-16LE in the scrambled one.
+#include "util/PSSData.h"
+
+#include <cstdio>
+
+#include "util/CApi.h"
+#include "util/TextCodec.h"
+
+namespace util {
+namespace {
+
+constexpr size_t kDescriptorBytes = 10;  // dimension count, element count, lower bound
+// Smallest possible node record: a descriptor and a child count.
+constexpr size_t kMinPlainNode = kDescriptorBytes + 4;
+constexpr size_t kMinScrambledNode = kDescriptorBytes + 8;
+
+CApi& PrivateApi() {
+  static CApi api;
+  return api;
+}
+
+void PutU16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v & 0xFF));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int k = 0; k < 4; ++k) out.push_back(static_cast<uint8_t>(v >> (8 * k)));
+}
+
+void PutDescriptor(std::vector<uint8_t>& out, size_t count) {
+  PutU16(out, 1);
+  PutU32(out, static_cast<uint32_t>(count));
+  PutU32(out, 0);
+}
+
+// The chained exclusive-or of one string's bytes, with its running check.
+uint32_t ScrambleBytes(std::vector<uint8_t>& bytes) {
+  uint8_t key = PSSData::kKey0;
+  uint32_t check = 0;
+  for (uint8_t& b : bytes) {
+    const uint8_t p = b;
+    b = static_cast<uint8_t>(p ^ key);
+    key = static_cast<uint8_t>(p ^ PSSData::kMask);
+    if (check < 0x0FFFFFFFu) check += key;
+  }
+  return check;
+}
+
+uint32_t UnscrambleBytes(std::vector<uint8_t>& bytes) {
+  uint8_t key = PSSData::kKey0;
+  uint32_t check = 0;
+  for (uint8_t& b : bytes) {
+    const auto p = static_cast<uint8_t>(b ^ key);
+    b = p;
+    key = static_cast<uint8_t>(p ^ PSSData::kMask);
+    if (check < 0x0FFFFFFFu) check += key;
+  }
+  return check;
+}
+
+// Hexadecimal digits from the start of the first 8 characters; stops at any other character.
+uint32_t ReadHex8(const std::string& s) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < s.size() && i < 8; ++i) {
+    const char c = s[i];
+    uint32_t digit = 0;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint32_t>(c - '0');
+    } else if (c >= 'A' && c <= 'F') {
+      digit = static_cast<uint32_t>(c - 'A' + 10);
+    } else if (c >= 'a' && c <= 'f') {
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    } else {
+      break;
+    }
+    value = (value << 4) | digit;
+  }
+  return value;
+}
+
+}  // namespace
+
+// Little-endian reads that never pass the end: a short read marks the reader failed.
+class PSSData::Reader {
+ public:
+  explicit Reader(std::span<const uint8_t> bytes) : m_bytes(bytes) {}
+  [[nodiscard]] size_t Left() const { return m_bytes.size() - m_pos; }
+  bool U16(uint16_t& v) {
+    if (Left() < 2) return false;
+    v = static_cast<uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
+    m_pos += 2;
+    return true;
+  }
+  bool U32(uint32_t& v) {
+    if (Left() < 4) return false;
+    v = static_cast<uint32_t>(m_bytes[m_pos]) | (static_cast<uint32_t>(m_bytes[m_pos + 1]) << 8) |
+        (static_cast<uint32_t>(m_bytes[m_pos + 2]) << 16) |
+        (static_cast<uint32_t>(m_bytes[m_pos + 3]) << 24);
+    m_pos += 4;
+    return true;
+  }
+  bool Bytes(size_t count, std::vector<uint8_t>& out) {
+    if (Left() < count) return false;
+    out.assign(m_bytes.begin() + static_cast<long>(m_pos),
+               m_bytes.begin() + static_cast<long>(m_pos + count));
+    m_pos += count;
+    return true;
+  }
+  // An array descriptor whose element count could really be present, each element taking at
+  // least `minElement` bytes.
+  bool Descriptor(size_t minElement, uint32_t& count) {
+    uint16_t dims = 0;
+    uint32_t lowerBound = 0;
+    if (!U16(dims) || !U32(count) || !U32(lowerBound)) return false;
+    return dims == 1 && lowerBound == 0 && count <= Left() / minElement;
+  }
+
+ private:
+  std::span<const uint8_t> m_bytes;
+  size_t m_pos = 0;
+};
+
+PSSData::PSSData() : m_data(1) {}
+PSSData::~PSSData() = default;
+PSSData::PSSData(PSSData&&) noexcept = default;
+PSSData& PSSData::operator=(PSSData&&) noexcept = default;
+
+const PSSData& PSSData::Empty() {
+  static const PSSData empty;
+  return empty;
+}
+
+std::string PSSData::Data(int32_t index) const {
+  if (index < 0 || index >= GetDataCount()) return {};
+  return m_data[static_cast<size_t>(index)];
+}
+
+void PSSData::Data(int32_t index, std::string value) {
+  if (index < 0 || index >= GetDataCount()) return;
+  m_data[static_cast<size_t>(index)] = std::move(value);
+}
+
+int32_t PSSData::asLong(int32_t index) const {
+  if (index < 0 || index >= GetDataCount()) return 0;
+  return static_cast<int32_t>(ReadHex8(m_data[static_cast<size_t>(index)]));
+}
+
+void PSSData::asLong(int32_t index, int32_t value) {
+  char text[9] = {};
+  std::snprintf(text, sizeof text, "%X", static_cast<uint32_t>(value));
+  Data(index, text);
+}
+
+bool PSSData::Bool(int32_t index) const {
+  if (index < 0 || index >= GetDataCount()) return false;
+  return ReadHex8(m_data[static_cast<size_t>(index)]) != 0;
+}
+
+void PSSData::Bool(int32_t index, bool value) { Data(index, value ? "1" : "0"); }
+
+void PSSData::DataRedim(int32_t size) {
+  m_data.assign(static_cast<size_t>(std::max(size, 1)), std::string());
+}
+
+void PSSData::DataRedimPreserve(int32_t size) {
+  m_data.resize(static_cast<size_t>(std::max(size, 1)));
+}
+
+void PSSData::DataAdd(std::string str) { m_data.push_back(std::move(str)); }
+
+std::string PSSData::DataRemove() {
+  if (m_data.size() == 1) return m_data.front();
+  std::string last = std::move(m_data.back());
+  m_data.pop_back();
+  return last;
+}
+
+PSSData* PSSData::Child(int32_t index) {
+  if (index < 0 || index >= GetChildCount()) return nullptr;
+  auto& slot = m_children[static_cast<size_t>(index)];
+  if (!slot) slot = std::make_unique<PSSData>();
+  return slot.get();
+}
+
+void PSSData::ChildRedim(int32_t size) {
+  if (size < 1) {
+    ChildErase();
+    return;
+  }
+  m_children.clear();
+  m_children.resize(static_cast<size_t>(size));
+}
+
+void PSSData::ChildRedimPreserve(int32_t size) {
+  if (size < 1) {
+    ChildErase();
+    return;
+  }
+  m_children.resize(static_cast<size_t>(size));
+}
+
+void PSSData::ChildErase() { m_children.clear(); }
+
+void PSSData::DataExport(std::vector<std::string>& data) const { data = m_data; }
+
+int32_t PSSData::DataInport(const std::vector<std::string>* data, bool errRaise) {
+  if (data == nullptr) {
+    if (errRaise) {
+      throw PSSDataError(kErrUninitialised, "初期化されてない文字列が渡されました");
+    }
+    return 1;
+  }
+  m_data = *data;
+  if (m_data.empty()) m_data.emplace_back();
+  return 0;
+}
+
+// ---- Files ----------------------------------------------------------------------------------
+
+int32_t PSSData::ReadPlain(Reader& reader, int32_t depth) {
+  if (depth > kMaxDepth) return 1;
+  uint32_t count = 0;
+  if (!reader.Descriptor(2, count)) return 1;
+  std::vector<std::string> strings;
+  strings.reserve(count);
+  std::vector<uint8_t> bytes;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint16_t length = 0;
+    if (!reader.U16(length) || !reader.Bytes(length, bytes)) return 1;
+    strings.emplace_back(bytes.begin(), bytes.end());
+  }
+  (void)DataInport(&strings);
+  ChildErase();
+  uint32_t childCount = 0;
+  if (!reader.U32(childCount)) return 1;
+  if (childCount > reader.Left() / kMinPlainNode) return 1;
+  ChildRedim(static_cast<int32_t>(childCount));
+  for (uint32_t i = 0; i < childCount; ++i) {
+    if (const int32_t result = Child(static_cast<int32_t>(i))->ReadPlain(reader, depth + 1)) {
+      return result;
+    }
+  }
+  return 0;
+}
+
+int32_t PSSData::ReadScrambled(Reader& reader, int32_t depth) {
+  if (depth > kMaxDepth) return 1;
+  uint32_t count = 0;
+  if (!reader.Descriptor(kDescriptorBytes + 4, count)) return 1;
+  std::vector<std::string> strings;
+  strings.reserve(count);
+  uint32_t checks = 0;
+  std::vector<uint8_t> bytes;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t length = 0;
+    uint32_t stored = 0;
+    if (!reader.Descriptor(1, length) || !reader.Bytes(length, bytes) || !reader.U32(stored)) {
+      return 1;
+    }
+    if (UnscrambleBytes(bytes) != stored) return 2;
+    checks ^= stored;
+    strings.push_back(Utf16LeToUtf8(bytes));
+  }
+  uint32_t childCount = 0;
+  uint32_t total = 0;
+  if (!reader.U32(childCount) || !reader.U32(total)) return 1;
+  if (total != checks) return 2;
+  (void)DataInport(&strings);
+  ChildErase();
+  if (childCount > reader.Left() / kMinScrambledNode) return 1;
+  ChildRedim(static_cast<int32_t>(childCount));
+  for (uint32_t i = 0; i < childCount; ++i) {
+    if (const int32_t result = Child(static_cast<int32_t>(i))->ReadScrambled(reader, depth + 1)) {
+      return result;
+    }
+  }
+  return 0;
+}
+
+int32_t PSSData::DataLoadFromBytes(std::span<const uint8_t> bytes) {
+  ChildErase();
+  Reader reader(bytes);
+  uint32_t format = 0;
+  if (!reader.U32(format)) return 1;
+  return format == 1 ? ReadScrambled(reader, 0) : ReadPlain(reader, 0);
+}
+
+int32_t PSSData::DataLoad(const std::string& filename, bool errRaise, CApi* api) {
+  CApi& files = api != nullptr ? *api : PrivateApi();
+  int32_t result = 1;
+  if (files.PakFileOpen(filename) == 0) {
+    const std::optional<std::vector<uint8_t>> bytes = files.PakFileReadAll();
+    files.PakFileClose();
+    if (bytes) result = DataLoadFromBytes(*bytes);
+  }
+  if (result != 0 && errRaise) {
+    throw PSSDataError(kErrFile, filename + "\r\n" + "読み込みに失敗しました");
+  }
+  return result;
+}
+
+bool PSSData::WriteNode(std::vector<uint8_t>& out, bool scrambled) const {
+  if (!scrambled) {
+    PutDescriptor(out, m_data.size());
+    for (const std::string& s : m_data) {
+      // A plain string carries a 16-bit length: longer ones cannot be written.
+      if (s.size() > 0xFFFF) return false;
+      PutU16(out, static_cast<uint16_t>(s.size()));
+      out.insert(out.end(), s.begin(), s.end());
+    }
+    PutU32(out, static_cast<uint32_t>(m_children.size()));
+  } else {
+    PutDescriptor(out, m_data.size());
+    uint32_t total = 0;
+    for (const std::string& s : m_data) {
+      std::vector<uint8_t> bytes = Utf8ToUtf16Le(s);
+      if (bytes.size() > 0xFFFFFFFFu) return false;
+      const uint32_t check = ScrambleBytes(bytes);
+      PutDescriptor(out, bytes.size());
+      out.insert(out.end(), bytes.begin(), bytes.end());
+      PutU32(out, check);
+      total ^= check;
+    }
+    PutU32(out, static_cast<uint32_t>(m_children.size()));
+    PutU32(out, total);
+  }
+  for (const auto& child : m_children) {
+    if (!(child ? *child : Empty()).WriteNode(out, scrambled)) return false;
+  }
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> PSSData::DataSaveToBytes(int32_t encode) const {
+  std::vector<uint8_t> out;
+  PutU32(out, static_cast<uint32_t>(encode));
+  if (!WriteNode(out, encode == 1)) return std::nullopt;
+  return out;
+}
+
+int32_t PSSData::DataSave(const std::string& filename, bool errRaise, int32_t encode,
+                          CApi* api) const {
+  CApi& files = api != nullptr ? *api : PrivateApi();
+  std::string path = filename;
+  files.ExepathAddition(path);
+  bool ok = false;
+  if (!path.empty()) {
+    const auto bytes = DataSaveToBytes(encode);
+    std::remove(path.c_str());
+    if (bytes) {
+      if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        ok = std::fwrite(bytes->data(), 1, bytes->size(), f) == bytes->size();
+        ok = (std::fclose(f) == 0) && ok;
+      }
+    }
+  }
+  if (!ok && errRaise) throw PSSDataError(kErrFile, filename + "\r\n" + "保存に失敗しました");
+  return ok ? 0 : 1;
+}
+
+// ---- Report, copy, compare ------------------------------------------------------------------
+
+std::string PSSData::DataReport() const {
+  std::string out;
+  for (size_t i = 0; i < m_data.size(); ++i) {
+    if (i > 0) out += "\r\n";
+    out += m_data[i];
+  }
+  out += "\r\n";
+  for (const auto& child : m_children) out += (child ? *child : Empty()).DataReport();
+  return out;
+}
+
+void PSSData::DataCopy(PSSData& dst, const PSSData& src) {
+  // Built apart first, so copying a tree into one of its own nodes cannot feed on itself.
+  PSSData copy;
+  (void)copy.DataInport(&src.m_data);
+  copy.ChildRedim(src.GetChildCount());
+  for (size_t i = 0; i < src.m_children.size(); ++i) {
+    const PSSData& from = src.m_children[i] ? *src.m_children[i] : Empty();
+    DataCopy(*copy.Child(static_cast<int32_t>(i)), from);
+  }
+  dst = std::move(copy);
+}
+
+int32_t PSSData::DataTest(const PSSData& dst, const PSSData& src) {
+  if (dst.m_children.size() != src.m_children.size() || dst.m_data != src.m_data) return 1;
+  for (size_t i = 0; i < dst.m_children.size(); ++i) {
+    const PSSData& a = dst.m_children[i] ? *dst.m_children[i] : Empty();
+    const PSSData& b = src.m_children[i] ? *src.m_children[i] : Empty();
+    if (DataTest(a, b) != 0) return 1;
+  }
+  return 0;
+}
+
+}  // namespace util
