@@ -320,6 +320,9 @@ TEST(CRects, SaveToTextAndLoad) {
   CRects loaded;
   EXPECT_EQ(loaded.Load(dir / "menu.txt", &api), 0);
   EXPECT_EQ(loaded.GetSettingStr(), list.GetSettingStr());
+  CRects withoutApi;  // falls back to a private utility object
+  EXPECT_EQ(withoutApi.Load(dir / "menu.txt"), 0);
+  EXPECT_EQ(withoutApi.GetSettingStr(), list.GetSettingStr());
   // A missing or empty file leaves the list as it was.
   EXPECT_EQ(loaded.Load(dir / "missing.txt", &api), 1);
   paktest::WriteText(dir.Path() / "empty.txt", "");

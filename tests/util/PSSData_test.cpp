@@ -215,6 +215,9 @@ TEST(PSSData, SaveThenLoadReproducesRandomTreesInBothFormats) {
       ASSERT_EQ(loaded.DataLoad(file, false, &api), 0) << "seed " << seed << " encode " << encode;
       EXPECT_EQ(PSSData::DataTest(loaded, tree), 0) << "seed " << seed << " encode " << encode;
       EXPECT_EQ(loaded.DataReport(), tree.DataReport());
+      PSSData withoutApi;  // falls back to a private utility object
+      ASSERT_EQ(withoutApi.DataLoad(file), 0);
+      EXPECT_EQ(PSSData::DataTest(withoutApi, tree), 0);
     }
   }
 }
