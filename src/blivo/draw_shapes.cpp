@@ -185,7 +185,7 @@ BLIVO_API int32_t BBIDrawPolaCircle(void* image, int32_t cx, int32_t cy, int32_t
     const int64_t runs[2][2] = {{cx - dxOut, cx - dxIn}, {cx + dxIn, cx + dxOut}};
     for (int k = 0; k < 2; ++k) {
       int64_t a = runs[k][0], b = runs[k][1];
-      if (k == 1 && dxIn == 0) a = cx + 1;  // the centre column belongs to the first run
+      if (k == 1 && dxIn == 0) a = static_cast<int64_t>(cx) + 1;  // centre: in the first run
       if (a < 0) a = 0;
       if (b > img.width - 1) b = img.width - 1;
       if (a <= b) fill(row + a, static_cast<int32_t>(b - a + 1), colour, mask);
