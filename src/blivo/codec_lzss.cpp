@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <iterator>
 
 #include "blivo.h"
 #include "codec.h"
@@ -214,7 +213,7 @@ class LzssEncoder {
 // one for the next six. A match of six or more bytes is always on the six-byte chain, so the
 // three-byte chain is walked only for matches of three to five. The window is the tree's: the
 // 4078 positions before, the 18 just before the input being the ring's zeros.
-constexpr int kHashBits = 15;
+constexpr int kHashBits = 15;  // the most; short inputs use fewer, so less is cleared per call
 constexpr int kWindow = kRing - kMaxMatch;
 constexpr int32_t kNoPos = INT32_MIN / 2;
 
@@ -230,8 +229,9 @@ ChainTables g_chains;
 class LzssChainEncoder {
  public:
   LzssChainEncoder(ChainTables& t, const uint8_t* src, int32_t n) : m_t(t), m_src(src), m_n(n) {
-    std::fill(std::begin(t.head3), std::end(t.head3), kNoPos);
-    std::fill(std::begin(t.head6), std::end(t.head6), kNoPos);
+    while (m_hashBits < kHashBits && (int32_t{1} << m_hashBits) < n) ++m_hashBits;
+    std::fill(t.head3, t.head3 + (size_t{1} << m_hashBits), kNoPos);
+    std::fill(t.head6, t.head6 + (size_t{1} << m_hashBits), kNoPos);
   }
 
   bool Run(LzssGroupWriter& out) {
@@ -258,8 +258,8 @@ class LzssChainEncoder {
   }
 
  private:
-  static uint32_t Hash(uint64_t bytes) {
-    return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+  uint32_t Hash(uint64_t bytes) const {
+    return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15ull) >> (64 - m_hashBits));
   }
 
   uint8_t At(int32_t j) const { return j < 0 ? 0 : m_src[j]; }
@@ -363,6 +363,7 @@ class LzssChainEncoder {
   ChainTables& m_t;
   const uint8_t* m_src;
   int32_t m_n;
+  int m_hashBits = 10;
 };
 
 // Copies len bytes from dist bytes back, where bytes before dst's start read as zero (the
