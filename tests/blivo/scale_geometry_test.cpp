@@ -86,6 +86,26 @@ TEST(Rotation, SameImageTurnsInPlace) {
   EXPECT_EQ(wide.Pixels(), (Line{6, 5, 4, 3, 2, 1}));
 }
 
+// Golden pictures of an L: scaled by 5/3 x 4/3 (columns 0,0,1,1,2; rows 0,0,1,2), turned
+// clockwise, mirrored both ways.
+TEST(GoldenPictures, ScaledTurnedMirrored) {
+  using Art = std::vector<std::string>;
+  const GuardedImage ell = scaletest::FromArt({"#..", "#..", "###"});
+  GuardedImage scaled(5, 4);
+  scaled.Fill(0);
+  ASSERT_EQ(BBIExpandBlt(scaled.Block(), ell.Block(), 0, 0, 5, 4, 0, 0, 3, 3, 1.0f), 0);
+  EXPECT_EQ(scaletest::ToArt(scaled), (Art{"##...", "##...", "##...", "#####"}));
+  GuardedImage turned(3, 3);
+  ASSERT_EQ(BBIRotation(turned.Block(), ell.Block(), 0), 0);
+  EXPECT_EQ(scaletest::ToArt(turned), (Art{"###", "#..", "#.."}));
+  GuardedImage flipped = ell;
+  ASSERT_EQ(BBIMirror(flipped.Block()), 0);
+  EXPECT_EQ(scaletest::ToArt(flipped), (Art{"..#", "..#", "###"}));
+  ASSERT_EQ(BBIVMirror(flipped.Block()), 0);
+  EXPECT_EQ(scaletest::ToArt(flipped), (Art{"###", "..#", "..#"}));
+  EXPECT_TRUE(scaled.GuardsIntact() && turned.GuardsIntact() && flipped.GuardsIntact());
+}
+
 TEST(ChooseRGBA, RoutesBytes) {
   // Red into alpha, colours kept.
   GuardedImage img = FromPixels(2, 1, {0x00AB1234, 0xFF000000});
