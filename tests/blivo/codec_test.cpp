@@ -323,6 +323,12 @@ TEST(CodecLayout, LzssDecoderOverlapsAndStopsInsideAReference) {
   Bytes z(18, 0xAA);
   EXPECT_EQ(DecoderEx(zeros.data(), 3, z.data(), 18), 0);
   EXPECT_EQ(z, Bytes(18, 0));
+  // Two literals, then 5 bytes from position 4076: two zeros, the literals, and the first zero
+  // again, which the reference itself wrote at 4080.
+  const Bytes straddle = {0x03, 'a', 'b', 0xEC, 0xF0 | (5 - 3)};
+  Bytes s(7, 0xAA);
+  EXPECT_EQ(DecoderEx(straddle.data(), 5, s.data(), 7), 0);
+  EXPECT_EQ(s, (Bytes{'a', 'b', 0, 0, 'a', 'b', 0}));
 }
 
 TEST(CodecLayout, PairCodes) {
