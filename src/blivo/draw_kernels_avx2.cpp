@@ -4,8 +4,11 @@
 
 #include "draw_kernels.h"
 
+// -mfma is on for this file: keep every product rounded before its sum, as the reference does.
 #ifdef __clang__
 #pragma clang fp contract(off)
+#else
+#pragma GCC optimize("fp-contract=off")
 #endif
 
 namespace blivo::draw {
