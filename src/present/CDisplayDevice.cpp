@@ -145,13 +145,23 @@ bool CDisplayDevice::CreateTexture() {
   DestroyTexture();
   auto* renderer = static_cast<SDL_Renderer*>(m_window != nullptr ? m_window->NativeRenderer() : nullptr);
   if (renderer == nullptr) return false;
+  m_needFull = true;
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
+    // The software renderer draws into the window's surface: without a menu bar on top the
+    // back buffer is blitted there directly, without a texture in between.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        m_block.data() + kBbiPictOffset, m_params.width, m_params.height, 32, Pitch(),
+        SDL_PIXELFORMAT_ARGB8888);
+    if (surface == nullptr) return false;
+    SDL_SetSurfaceBlendMode(surface, SDL_BLENDMODE_NONE);
+    m_surface = surface;
+  }
   SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, m_params.width, m_params.height);
   if (t == nullptr) return false;
   SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
-  SDL_RendererInfo info{};
-  m_accelerated = SDL_GetRendererInfo(renderer, &info) == 0 &&
-                  (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+  m_accelerated = (info.flags & SDL_RENDERER_ACCELERATED) != 0;
   m_texture = t;
   // The whole buffer goes up once so the first partial present shows a complete frame.
   SDL_UpdateTexture(t, nullptr, m_block.data() + kBbiPictOffset, Pitch());
@@ -159,6 +169,8 @@ bool CDisplayDevice::CreateTexture() {
 }
 
 void CDisplayDevice::DestroyTexture() {
+  if (m_surface != nullptr) SDL_FreeSurface(static_cast<SDL_Surface*>(m_surface));
+  m_surface = nullptr;
   if (m_texture != nullptr && m_window != nullptr && m_window->NativeRenderer() != nullptr)
     SDL_DestroyTexture(static_cast<SDL_Texture*>(m_texture));
   m_texture = nullptr;
@@ -176,7 +188,7 @@ void CDisplayDevice::NoticeLoss() {
 
 bool CDisplayDevice::SurfacesUsable() {
   if (!m_started) return false;
-  if (m_lost || m_texture == nullptr) {
+  if (m_lost || (m_texture == nullptr && m_surface == nullptr)) {
     if (!CreateTexture()) return false;
     m_lost = false;
   }
@@ -205,14 +217,24 @@ void CDisplayDevice::Show(const util::CRect* area, bool waitVblank) {
   if (!m_started || m_window == nullptr) return;
   auto* renderer = static_cast<SDL_Renderer*>(m_window->NativeRenderer());
   if (renderer == nullptr) return;
-  if (m_lost || m_texture == nullptr) {
+  if (m_lost || (m_texture == nullptr && m_surface == nullptr)) {
     (void)SurfacesUsable();  // try to restore; this present is skipped either way
     return;
   }
-  auto* texture = static_cast<SDL_Texture*>(m_texture);
-
   util::CRect clip = *area;
   clip.Trim(0, 0, m_params.width, m_params.height);
+  if (m_surface != nullptr && !(m_window->HasMenu() && m_window->MenuVisible())) {
+    // No vertical blank to wait for on a software surface.
+    ShowSoftware(clip);
+    m_textureStale = true;
+    return;
+  }
+  auto* texture = static_cast<SDL_Texture*>(m_texture);
+  if (m_textureStale) {
+    clip.Create(0, 0, m_params.width, m_params.height);
+    m_textureStale = false;
+  }
+  m_needFull = true;  // the renderer redraws the window's surface
   if (!clip.IsZero()) {
     const SDL_Rect r{clip.Left, clip.Top, clip.Width, clip.Height};
     const uint8_t* src = m_block.data() + kBbiPictOffset +
@@ -238,9 +260,58 @@ void CDisplayDevice::Show(const util::CRect* area, bool waitVblank) {
   SDL_RenderPresent(renderer);
 }
 
+void CDisplayDevice::ShowSoftware(const util::CRect& clip) {
+  auto* window = static_cast<SDL_Window*>(m_window->NativeWindow());
+  SDL_Surface* target = SDL_GetWindowSurface(window);
+  if (target == nullptr) return;
+  if (target->w != m_targetW || target->h != m_targetH) {
+    // A new window size brings a new surface with nothing on it.
+    m_targetW = target->w;
+    m_targetH = target->h;
+    m_needFull = true;
+  }
+  auto* source = static_cast<SDL_Surface*>(m_surface);
+  // A window in 32-bit XRGB takes the back buffer's bytes as they are: describing the buffer in
+  // that format makes the blit a plain row copy instead of a per-pixel conversion.
+  const uint32_t targetFormat = target->format->format;
+  if ((targetFormat == SDL_PIXELFORMAT_RGB888 || targetFormat == SDL_PIXELFORMAT_ARGB8888) &&
+      source->format->format != targetFormat) {
+    SDL_Surface* alias = SDL_CreateRGBSurfaceWithFormatFrom(
+        m_block.data() + kBbiPictOffset, m_params.width, m_params.height, 32, Pitch(),
+        targetFormat);
+    if (alias != nullptr) {
+      SDL_SetSurfaceBlendMode(alias, SDL_BLENDMODE_NONE);
+      SDL_FreeSurface(source);
+      m_surface = source = alias;
+    }
+  }
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  m_window->DrawingArea(x, y, w, h);
+  const bool scaled = w != m_params.width || h != m_params.height;
+  bool changed = false;
+  if (m_needFull || (scaled && !clip.IsZero())) {
+    if (m_needFull) SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    SDL_Rect dst{x, y, w, h};
+    if (scaled)
+      SDL_BlitScaled(source, nullptr, target, &dst);
+    else
+      SDL_BlitSurface(source, nullptr, target, &dst);
+    m_needFull = false;
+    changed = true;
+  } else if (!clip.IsZero()) {
+    SDL_Rect src{clip.Left, clip.Top, clip.Width, clip.Height};
+    SDL_Rect dst{x + clip.Left, y + clip.Top, clip.Width, clip.Height};
+    SDL_BlitSurface(source, &src, target, &dst);
+    SDL_UpdateWindowSurfaceRects(window, &dst, 1);
+    return;
+  }
+  if (changed) SDL_UpdateWindowSurface(window);
+}
+
 void CDisplayDevice::SetWindowScale(float scale) {
   if (!(scale > 0.0f) || scale > 4.0f) return;
   m_scale = scale;
+  m_needFull = true;
   if (m_started && m_window != nullptr && !m_window->Fullscreen())
     m_window->SetDrawingSize(static_cast<int32_t>(static_cast<float>(m_params.width) * scale),
                              static_cast<int32_t>(static_cast<float>(m_params.height) * scale));

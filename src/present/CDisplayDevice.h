@@ -78,6 +78,8 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   bool CreateTexture();
   void DestroyTexture();
   void Show(const util::CRect* area, bool waitVblank);
+  // Software renderer: blit straight into the window's surface, only the area that changed.
+  void ShowSoftware(const util::CRect& clip);
   void Unsubscribe();
 
   engine::spLib& m_root;
@@ -92,7 +94,11 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   bool m_accelerated = false;
 
   platform::CWindow* m_window = nullptr;
-  void* m_texture = nullptr;  // SDL_Texture*
+  void* m_texture = nullptr;  // SDL_Texture*, when the renderer works in video memory
+  void* m_surface = nullptr;  // SDL_Surface* over the back buffer, for the software renderer
+  bool m_needFull = true;     // the window's picture must be redrawn whole (new size or mode)
+  int m_targetW = 0, m_targetH = 0;
+  bool m_textureStale = false;  // the direct path drew last: the texture needs everything
   uint32_t m_tokReset = 0;
   uint32_t m_tokDestroying = 0;
 

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -145,16 +144,27 @@ TEST_F(DisplayTest, EveryCapabilityNameAppearsExactlyOnce) {
 TEST_F(DisplayTest, MemoryReportLayout) {
   ASSERT_TRUE(StartDisplay(Params800()));
   const std::string report = display->MemoryReport();
-  const std::regex layout(
-      "GetTime = [0-9]+min\r\n"
-      "InitCount = 1\r\n"
-      "PixelBits = 32\r\n"
-      "BackBuffer = (VRAM|SystemMemory)\r\n"
-      "Total LocalVRAM    = {0,5}[0-9]{1,6}KB\r\n"
-      "Use   LocalVRAM    = {0,5}[0-9]{1,6}KB\r\n"
-      "Total nonLocalVRAM = {0,5}[0-9]{1,6}KB\r\n"
-      "Use   nonLocalVRAM = {0,5}[0-9]{1,6}KB");
-  EXPECT_TRUE(std::regex_match(report, layout)) << report;
+  std::vector<std::string> lines;
+  for (size_t pos = 0;;) {
+    const size_t end = report.find("\r\n", pos);
+    lines.push_back(report.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+    if (end == std::string::npos) break;
+    pos = end + 2;
+  }
+  ASSERT_EQ(lines.size(), 8u) << report;
+  EXPECT_EQ(lines[0].rfind("GetTime = ", 0), 0u);
+  EXPECT_EQ(lines[0].substr(lines[0].size() - 3), "min");
+  EXPECT_EQ(lines[1], "InitCount = 1");
+  EXPECT_EQ(lines[2], "PixelBits = 32");
+  EXPECT_TRUE(lines[3] == "BackBuffer = VRAM" || lines[3] == "BackBuffer = SystemMemory");
+  const char* labels[] = {"Total LocalVRAM    =", "Use   LocalVRAM    =",
+                          "Total nonLocalVRAM =", "Use   nonLocalVRAM ="};
+  for (int i = 0; i < 4; ++i) {
+    const std::string& line = lines[static_cast<size_t>(4 + i)];
+    EXPECT_EQ(line.rfind(labels[i], 0), 0u) << line;
+    EXPECT_EQ(line.size(), std::string(labels[i]).size() + 6 + 2) << line;
+    EXPECT_EQ(line.substr(line.size() - 2), "KB") << line;
+  }
   // Each figure takes six characters: "=" is followed by exactly six before "KB".
   for (const char* label : {"Total LocalVRAM    =", "Use   nonLocalVRAM ="}) {
     const size_t at = report.find(label);
