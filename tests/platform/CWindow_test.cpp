@@ -1,0 +1,115 @@
+// Window stand-in without a native window: events, close and unload refusal, named controls,
+// timers run by the message pump, and the menu bar's deferred clicks.
+#include "platform/CWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/CEvent.h"
+#include "platform/CMenuBar.h"
+
+namespace {
+
+using platform::CEvent;
+using platform::CMenuBar;
+using platform::CWindow;
+
+TEST(CEvent, HandlersRunInOrderAndMayUnsubscribeEachOther) {
+  CEvent<int32_t&> e;
+  std::vector<std::string> seen;
+  uint32_t second = 0;
+  e.Subscribe([&](int32_t& v) {
+    seen.push_back("a");
+    v += 1;
+    e.Unsubscribe(second);  // removed before its turn: not called
+  });
+  second = e.Subscribe([&](int32_t&) { seen.push_back("b"); });
+  e.Subscribe([&](int32_t& v) {
+    seen.push_back("c" + std::to_string(v));
+  });
+  int32_t value = 0;
+  e.Raise(value);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a", "c1"}));
+  EXPECT_EQ(value, 1) << "reference arguments carry answers back";
+}
+
+TEST(CWindow, CloseQueryAndUnloadCanEachRefuse) {
+  CWindow w;
+  int32_t queryMode = -1;
+  bool refuseQuery = true, refuseUnload = true;
+  int unloads = 0;
+  w.QueryUnload.Subscribe([&](int32_t& cancel, int32_t mode) {
+    queryMode = mode;
+    if (refuseQuery) cancel = 1;
+  });
+  w.UnloadEvent.Subscribe([&](int32_t& cancel) {
+    ++unloads;
+    if (refuseUnload) cancel = 1;
+  });
+  EXPECT_FALSE(w.Close(CWindow::kCloseByUser));
+  EXPECT_EQ(queryMode, CWindow::kCloseByUser);
+  EXPECT_EQ(unloads, 0) << "a refused query never reaches the unload";
+  refuseQuery = false;
+  EXPECT_FALSE(w.Close(CWindow::kCloseByCode));
+  EXPECT_EQ(unloads, 1);
+  refuseUnload = false;
+  EXPECT_TRUE(w.Close(CWindow::kCloseByCode));
+}
+
+TEST(CWindow, ControlNamesAreUnique) {
+  CWindow w;
+  EXPECT_EQ(w.AddPictureBox("p"), 0);
+  EXPECT_EQ(w.AddTimer("p", 10, [] {}), CWindow::kNameInUse);
+  EXPECT_EQ(w.AddPictureBox("p"), CWindow::kNameInUse);
+  w.RemoveControl("p");
+  EXPECT_FALSE(w.HasControl("p"));
+  EXPECT_EQ(w.AddTimer("p", 10, [] {}), 0);
+}
+
+TEST(CWindow, TimersTickOnlyWhileMessagesArePumped) {
+  CWindow w;
+  int ticks = 0;
+  ASSERT_EQ(w.AddTimer("t", 1, [&] { ++ticks; }), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ticks, 0);
+  CWindow::PumpMessages();
+  EXPECT_EQ(ticks, 1) << "one tick per pump however long it has been";
+  // A timer may remove itself from its own tick.
+  ASSERT_EQ(w.AddTimer("self", 1, [&] { w.RemoveControl("self"); }), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  CWindow::PumpMessages();
+  EXPECT_FALSE(w.HasControl("self"));
+}
+
+TEST(CMenuBar, ClicksRunAtTheNextPumpAndRespectEnabled) {
+  CWindow w;
+  CMenuBar& m = w.Menu();
+  std::vector<std::string> ran;
+  const int32_t file = m.AddMenu("ファイル");
+  const int32_t a = m.AddItem(file, "A", [&] { ran.push_back("A"); }, true);
+  const int32_t b = m.AddItem(file, "B", [&] { ran.push_back("B"); }, true);
+  const int32_t quit = m.AddMenu("終了", [&] { ran.push_back("quit"); });
+  EXPECT_TRUE(w.HasMenu());
+  EXPECT_EQ(m.AddItem(99, "x"), -1);
+  m.Click(file, b);
+  m.Click(quit);
+  EXPECT_TRUE(ran.empty()) << "never in the middle of drawing";
+  CWindow::PumpMessages();
+  EXPECT_EQ(ran, (std::vector<std::string>{"B", "quit"}));
+  m.SetEnabled(file, a, false);
+  m.Click(file, a);
+  m.Click(file, 7);
+  CWindow::PumpMessages();
+  EXPECT_EQ(ran.size(), 2u);
+  m.SetChecked(file, b, true);
+  EXPECT_TRUE(m.Checked(file, b));
+  EXPECT_FALSE(m.Checked(file, a));
+  EXPECT_FALSE(m.Checked(5, 5));
+  EXPECT_NE(m.AllCaptions().find("ファイル"), std::string::npos);
+}
+
+}  // namespace
