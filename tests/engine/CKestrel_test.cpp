@@ -378,4 +378,21 @@ TEST_F(CKestrelTest, WindowMouseButtonsReachTheInputStep) {
   EXPECT_FALSE(input->left);
 }
 
+TEST_F(CKestrelTest, AltReleaseShowsTheMenuInFullScreenForTenFrames) {
+  form.Menu().AddMenu("終了");
+  kestrel->Config.ddFullscreen = true;
+  Connect();
+  form.SetMenuVisible(false);
+  form.KeyUp.Raise(CWindow::kKeyMenu, 0);
+  EXPECT_TRUE(form.MenuVisible());
+  for (int i = 0; i < 9; ++i) kestrel->Poll();
+  EXPECT_TRUE(form.MenuVisible());
+  kestrel->Poll();
+  EXPECT_FALSE(form.MenuVisible());
+  // In a window the key does nothing to the menu.
+  display->params.fullscreen = false;
+  form.KeyUp.Raise(CWindow::kKeyMenu, 0);
+  EXPECT_FALSE(form.MenuVisible());
+}
+
 }  // namespace
