@@ -78,7 +78,9 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
   m_root.DirectDrawExit();
   platform::CWindow* window = m_root.MainForm();
   if (window == nullptr || !window->Loaded()) return false;
-  if (params.width <= 0 || params.height <= 0 || params.width > 8192 || params.height > 8192)
+  // The BBI header keeps sizes and the row length (width x 4) in signed 16-bit fields.
+  if (params.width <= 0 || params.height <= 0 || params.width > kMaxSide ||
+      params.height > kMaxSide)
     return false;
 
   m_params = params;

@@ -23,6 +23,7 @@ class CDisplayDevice final : public engine::IDisplayDevice {
  public:
   static constexpr int32_t kBbiHeadOffset = 4;
   static constexpr int32_t kBbiPictOffset = 24;
+  static constexpr int32_t kMaxSide = 8191;  // 8191 x 4 bytes still fits a 16-bit row length
   static constexpr const char* kHalDeviceName = "IID_IDirect3DHALDevice";
   static constexpr const char* kRgbDeviceName = "IID_IDirect3DRGBDevice";
   static constexpr const char* kEnumErrorName = "GetDevicesEnum Error";

@@ -78,6 +78,22 @@ TEST_F(DisplayTest, StartNeedsABoundWindow) {
   EXPECT_EQ(display->BackBuffer(), nullptr);
 }
 
+TEST_F(DisplayTest, SizesTheBbiHeaderCannotHoldAreRefused) {
+  struct Case {
+    int32_t w, h;
+    bool ok;
+  } cases[] = {{0, 600, false}, {800, -1, false}, {8192, 1, false}, {1, 8192, false},
+               {8191, 1, true}, {1, 8191, true}};
+  ASSERT_TRUE(form->Load());
+  root->Connect(*form);
+  for (const Case& c : cases) {
+    engine::DisplayParams p = Params800();
+    p.width = c.w;
+    p.height = c.h;
+    EXPECT_EQ(display->Start(p), c.ok) << c.w << "x" << c.h;
+  }
+}
+
 TEST_F(DisplayTest, BackBufferIsABbiBlock) {
   ASSERT_TRUE(StartDisplay(Params800()));
   const auto* b = static_cast<const uint8_t*>(display->BackBuffer());
