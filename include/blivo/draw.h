@@ -81,7 +81,9 @@ BLIVO_API int32_t BBIDrawPolaCircle(void* image, int32_t cx, int32_t cy, int32_t
 /* ---- Ramps and gradients ------------------------------------------------------------------- *
  * A ramp is a small image: row 0 the horizontal ramp, row 1 the vertical one, width R >= 2.
  * The box from (x1, y1) to (x2, y2) is covered inclusively in either direction;
- * fx = (x - x1) / (x2 - x1), fy likewise (a zero denominator counts as 1), single precision. */
+ * fx = (x - x1) / (x2 - x1), fy likewise (a zero denominator counts as 1), single precision.
+ * Only the box's part inside the image is visited. Result 1 when the ramp is too small, else 0
+ * (also when the box misses the image). */
 
 /* Per byte floor(H * V / 255), H = row 0 at trunc((R - 1) fx), V = row 1 at trunc((R - 1) fy). */
 BLIVO_API int32_t BBIDrawMultiplyLineBox(void* image, void* ramp, int32_t x1, int32_t y1,

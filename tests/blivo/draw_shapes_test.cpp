@@ -193,7 +193,7 @@ TEST(DrawKernels, VectorSetsMatchReference) {
   if (isa.avx2) sets.push_back(&d::kAvx2Kernels);
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     std::mt19937 rng(seed);
-    const int32_t n = static_cast<int32_t>(rng() % 70);
+    const int32_t n = static_cast<int32_t>(rng() % 300);
     const int32_t offset = static_cast<int32_t>(rng() % 4);
     std::vector<uint32_t> base(static_cast<size_t>(n + offset + 4));
     for (uint32_t& p : base) p = TestImage::RandomPixel(rng);
