@@ -18,11 +18,12 @@ bool ClipThree(const Image& dst, const Image& src, const Image& sten, int32_t& d
   // Each clip moves the other two positions by the same amount.
   const int32_t dx0 = dx, dy0 = dy;
   if (!ClipRect(dst.width, dst.height, dx, dy, w, h, sx, sy)) return false;
-  int64_t tx64 = static_cast<int64_t>(tx) + (dx - dx0), ty64 = static_cast<int64_t>(ty) + (dy - dy0);
+  int64_t tx64 = static_cast<int64_t>(tx) + (static_cast<int64_t>(dx) - dx0);
+  int64_t ty64 = static_cast<int64_t>(ty) + (static_cast<int64_t>(dy) - dy0);
   const int32_t sx0 = sx, sy0 = sy;
   if (!ClipRect(src.width, src.height, sx, sy, w, h, dx, dy)) return false;
-  tx64 += sx - sx0;
-  ty64 += sy - sy0;
+  tx64 += static_cast<int64_t>(sx) - sx0;
+  ty64 += static_cast<int64_t>(sy) - sy0;
   if (tx64 < INT32_MIN || tx64 > INT32_MAX || ty64 < INT32_MIN || ty64 > INT32_MAX) return false;
   tx = static_cast<int32_t>(tx64);
   ty = static_cast<int32_t>(ty64);
