@@ -25,7 +25,8 @@ TEST(Formulas, DrawBoxPixelByPixel) {
     std::mt19937 rng(seed);
     const int32_t x = Coord(rng, kW), y = Coord(rng, kH), w = 1 + static_cast<int32_t>(rng() % 1500),
                   h = 1 + static_cast<int32_t>(rng() % 9);
-    const uint32_t c[4] = {rng(), rng(), rng(), rng()};
+    uint32_t c[4];
+    for (uint32_t& v : c) v = static_cast<uint32_t>(rng());
     const uint32_t mask = seed % 3 == 0 ? 0xFF00FF00u : 0u;
     TestImage got(kW, kH, 1), want(kW, kH, 1);
     got.Randomize(rng);
