@@ -258,6 +258,13 @@ TEST(DrawKernels, ExportsAgreeAcrossInstructionSets) {
     EXPECT_TRUE(img.GuardsIntact());
     return img.Pixels();
   };
+  // Whatever happens, later tests see the machine's own instruction sets again.
+  struct Restore {
+    ~Restore() {
+      unsetenv("BLIVO_DISABLE");
+      blivo::ReloadIsa();
+    }
+  } restore;
   for (uint32_t seed = 1; seed <= 8; ++seed) {
     setenv("BLIVO_DISABLE", "avx2,sse2", 1);
     blivo::ReloadIsa();
@@ -268,8 +275,6 @@ TEST(DrawKernels, ExportsAgreeAcrossInstructionSets) {
       ASSERT_EQ(draw(seed), want) << "seed " << seed << " disabled '" << off << "'";
     }
   }
-  unsetenv("BLIVO_DISABLE");
-  blivo::ReloadIsa();
 }
 
 }  // namespace
