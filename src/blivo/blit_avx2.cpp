@@ -106,17 +106,19 @@ void TrueBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& arg
         f = _mm256_mul_ps(_mm256_mul_ps(f, inv255), scale);
         // At most 256 for an opacity of at most 1, as the table's clamp never bites.
         const __m256i v = _mm256_cvttps_epi32(f);
-        const __m256i colour = Mix(a, b, BothHalves(v), false);
+        const __m256i w = _mm256_shuffle_epi8(
+            v, _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13, 0, 1, 0, 1, 4, 5,
+                                4, 5, 8, 9, 8, 9, 12, 13, 12, 13));  // v in both 16-bit halves
+        const __m256i colour = Mix(a, b, w, false);
         const __m256i x = _mm256_mullo_epi16(_mm256_sub_epi32(Splat(255), da), sa);
         const __m256i q = _mm256_srli_epi32(_mm256_mulhi_epu16(x, Splat(0x8081u)), 7);
         const __m256i alpha = _mm256_slli_epi32(_mm256_add_epi32(da, q), 24);
         const __m256i blended = Select(Splat(0xFF000000u), alpha, colour);
         // A transparent source keeps d by the formula itself (weight 0, no alpha added), but it
         // must not be copied onto a transparent destination.
-        const __m256i zero = _mm256_setzero_si256();
-        const __m256i copy = _mm256_andnot_si256(
-            _mm256_cmpeq_epi32(sa, zero),
-            _mm256_or_si256(_mm256_cmpeq_epi32(sa, Splat(255)), _mm256_cmpeq_epi32(da, zero)));
+        // Copy where sa is 255, or d is transparent and sa is not: sa + 254 * (da == 0) > 254.
+        const __m256i clear = _mm256_and_si256(_mm256_cmpeq_epi32(da, _mm256_setzero_si256()), Splat(254));
+        const __m256i copy = _mm256_cmpgt_epi32(_mm256_add_epi32(sa, clear), Splat(254));
         return Select(copy, b, blended);
       },
       [fade](uint32_t a, uint32_t b) { return TrueBlendPixel(a, b, fade); });
