@@ -92,36 +92,52 @@ void BlendMmxAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       BlendMmxPixel);
 }
-void TrueBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+template <int kMode>  // 0: single-precision chain, 1: one multiply, 2: the weight is sa
+void TrueBlendRowAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const __m256 opacity = _mm256_set1_ps(args.opacity);
   const __m256 inv255 = _mm256_set1_ps(0.003921569f);
   const __m256 scale = _mm256_set1_ps(256.0f);
+  const __m256i mul = Splat(args.fadeMul * 0x00010001u);
   const uint16_t* fade = args.fade;
   Row(
       d, s, n,
       [=](__m256i a, __m256i b) {
         const __m256i sa = _mm256_srli_epi32(b, 24), da = _mm256_srli_epi32(a, 24);
-        // The same three single-precision products as the table, in the same order.
-        __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(sa), opacity);
-        f = _mm256_mul_ps(_mm256_mul_ps(f, inv255), scale);
-        // At most 256 for an opacity of at most 1, as the table's clamp never bites.
-        const __m256i v = _mm256_cvttps_epi32(f);
-        const __m256i w = _mm256_shuffle_epi8(
-            v, _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13, 0, 1, 0, 1, 4, 5,
-                                4, 5, 8, 9, 8, 9, 12, 13, 12, 13));  // v in both 16-bit halves
+        __m256i w;  // the fade weight of sa, in both 16-bit halves
+        if constexpr (kMode == 2) {
+          w = AlphaWeight(b);
+        } else if constexpr (kMode == 1) {
+          w = _mm256_mulhi_epu16(AlphaWeight(b), mul);
+        } else {
+          // The same three single-precision products as the table, in the same order; at
+          // most 256 for an opacity of at most 1.
+          __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(sa), opacity);
+          f = _mm256_mul_ps(_mm256_mul_ps(f, inv255), scale);
+          w = _mm256_shuffle_epi8(_mm256_cvttps_epi32(f),
+                                  _mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13,
+                                                   0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13));
+        }
         const __m256i colour = Mix(a, b, w, false);
         const __m256i x = _mm256_mullo_epi16(_mm256_sub_epi32(Splat(255), da), sa);
         const __m256i q = _mm256_srli_epi32(_mm256_mulhi_epu16(x, Splat(0x8081u)), 7);
         const __m256i alpha = _mm256_slli_epi32(_mm256_add_epi32(da, q), 24);
         const __m256i blended = Select(Splat(0xFF000000u), alpha, colour);
-        // A transparent source keeps d by the formula itself (weight 0, no alpha added), but it
-        // must not be copied onto a transparent destination.
-        // Copy where sa is 255, or d is transparent and sa is not: sa + 254 * (da == 0) > 254.
+        // A transparent source keeps d by the formula itself (weight 0, no alpha added). Copy
+        // where sa is 255, or d is transparent and sa is not: sa + 254 * (da == 0) > 254.
         const __m256i clear = _mm256_and_si256(_mm256_cmpeq_epi32(da, _mm256_setzero_si256()), Splat(254));
         const __m256i copy = _mm256_cmpgt_epi32(_mm256_add_epi32(sa, clear), Splat(254));
         return Select(copy, b, blended);
       },
       [fade](uint32_t a, uint32_t b) { return TrueBlendPixel(a, b, fade); });
+}
+
+void TrueBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+  if (args.fadeMul == 65536)
+    TrueBlendRowAvx2<2>(d, s, n, args);
+  else if (args.fadeMul != 0)
+    TrueBlendRowAvx2<1>(d, s, n, args);
+  else
+    TrueBlendRowAvx2<0>(d, s, n, args);
 }
 void AlphaAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const uint32_t flags = args.flags;

@@ -49,6 +49,7 @@ BLIVO_API int32_t BBIBltTrueBlend(void* dst, const void* src, int32_t dx, int32_
   uint16_t fade[256];
   BuildFade(fade, args.opacity);
   args.fade = fade;
+  args.fadeMul = FadeMultiplier(fade);
   WalkRows(walk, ActiveBlitKernels().trueBlend, RefBlitKernels().trueBlend, args);
   return kDone;
 }

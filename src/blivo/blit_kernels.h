@@ -12,6 +12,7 @@ struct RowArgs {
   uint32_t key = 0;       // keying: the source's pixel (0,0)
   float opacity = 1.0f;   // true blend: already clamped to 0..1
   const uint16_t* fade = nullptr;  // true blend: FadeWeight(i, opacity) for i = 0..255
+  uint32_t fadeMul = 0;            // true blend: see FadeMultiplier
   uint32_t flags = 0;     // alpha: kAlpha* bits
 };
 
@@ -48,6 +49,11 @@ inline bool ForwardHazard(const void* d, const void* s, int32_t n) {
   const auto di = reinterpret_cast<uintptr_t>(d), si = reinterpret_cast<uintptr_t>(s);
   return di > si && di - si < static_cast<uintptr_t>(n) * 4u;
 }
+
+// A multiplier m with fade[i] == (i * m) >> 16 for every i in 0..254 (alpha 255 is always a
+// copy), so vector kernels can weigh by one multiply instead of the single-precision chain:
+// 65536 when the table is the identity (opacity 1), 0 when no 16-bit multiplier reproduces it.
+uint32_t FadeMultiplier(const uint16_t* fade);
 
 // Scalar per-pixel rules shared by the reference rows and the vector kernels' heads and tails.
 uint32_t BlendPixel(uint32_t d, uint32_t s);

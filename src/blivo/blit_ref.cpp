@@ -1,6 +1,9 @@
 // Scalar reference rows of the hot blits (the truth the vector kernels are tested against) and
 // the once-made choice of kernel table from the host's instruction sets.
 #include "blit_kernels.h"
+
+#include <algorithm>
+
 #include "cpu.h"
 #include "pixel_math.h"
 
@@ -37,6 +40,21 @@ uint32_t AlphaPixel(uint32_t d, uint32_t s, uint32_t flags) {
   if ((flags & kAlphaKeepMin) && m >= o) m = o;
   if ((flags & kAlphaKeepMax) && o >= m) m = o;
   return (d & 0x00FFFFFFu) | ((static_cast<uint32_t>(m) & 0xFFu) << 24);
+}
+
+uint32_t FadeMultiplier(const uint16_t* fade) {
+  bool identity = true;
+  for (uint32_t i = 0; i < 255; ++i) identity = identity && fade[i] == i;
+  if (identity) return 65536;
+  if (fade[0] != 0) return 0;
+  // The exact set of m with floor(i * m / 65536) == fade[i] is an interval for each i.
+  int64_t lo = 1, hi = 65535;
+  for (int64_t i = 1; i < 255; ++i) {
+    const int64_t v = fade[i];
+    lo = std::max(lo, (v * 65536 + i - 1) / i);
+    hi = std::min(hi, ((v + 1) * 65536 + i - 1) / i - 1);
+  }
+  return lo <= hi ? static_cast<uint32_t>(lo) : 0u;
 }
 
 namespace {

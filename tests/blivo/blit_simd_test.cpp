@@ -61,7 +61,7 @@ TEST(BlitSimd, RowKernelsMatchReference) {
   };
   ASSERT_FALSE(VectorTables().empty());  // every x86-64 has SSE2
   const BlitKernels& ref = blivo::RefBlitKernels();
-  const float opacities[] = {0.0f, 1.0f, 0.5f, 0.3333f, 0.999f, 0.0039f};
+  const float opacities[] = {0.0f, 1.0f, 0.5f, 0.3333f, 0.999f, 0.0039f, 0.75f, 0.9961f, 0.1f};
   for (const BlitKernels* table : VectorTables()) {
     for (const RowOp& op : ops) {
       for (int seed = 1; seed <= kSeeds; ++seed) {
@@ -75,6 +75,8 @@ TEST(BlitSimd, RowKernelsMatchReference) {
         for (uint32_t i = 0; i < 256; ++i)
           fade[i] = static_cast<uint16_t>(blivo::FadeWeight(i, args.opacity));
         args.fade = fade;
+        // Every fourth seed takes the single-precision path the multiplier normally replaces.
+        args.fadeMul = seed % 4 == 0 ? 0u : blivo::FadeMultiplier(fade);
         args.flags = static_cast<uint32_t>(seed) & 15u;
         std::vector<uint32_t> want(d.Data(), d.Data() + n);
         (ref.*op.fn)(want.data(), s.Data(), n, args);
