@@ -90,16 +90,26 @@ void TrueBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& arg
   const __m128 opacity = _mm_set1_ps(args.opacity);
   const __m128 inv255 = _mm_set1_ps(0.003921569f);
   const __m128 scale = _mm_set1_ps(256.0f);
+  const bool identity = args.fadeMul == 65536;
+  const bool mulMode = args.fadeMul != 0 && args.fadeMul < 65536;
+  const __m128i mul = Splat(args.fadeMul * 0x00010001u);
   const uint16_t* fade = args.fade;
   Row(
       d, s, n,
       [=](__m128i a, __m128i b) {
         const __m128i sa = _mm_srli_epi32(b, 24), da = _mm_srli_epi32(a, 24);
         // The same three single-precision products as the table, in the same order.
-        __m128 f = _mm_mul_ps(_mm_cvtepi32_ps(sa), opacity);
-        f = _mm_mul_ps(_mm_mul_ps(f, inv255), scale);
-        const __m128i v = _mm_min_epi16(_mm_cvttps_epi32(f), Splat(256));
-        const __m128i colour = _mm_and_si128(Mix(a, b, BothHalves(v), false), Splat(0x00FFFFFFu));
+        __m128i w;  // the fade weight of sa, in both 16-bit halves
+        if (identity) {
+          w = BothHalves(sa);
+        } else if (mulMode) {
+          w = _mm_mulhi_epu16(BothHalves(sa), mul);
+        } else {
+          __m128 f = _mm_mul_ps(_mm_cvtepi32_ps(sa), opacity);
+          f = _mm_mul_ps(_mm_mul_ps(f, inv255), scale);
+          w = BothHalves(_mm_min_epi16(_mm_cvttps_epi32(f), Splat(256)));
+        }
+        const __m128i colour = _mm_and_si128(Mix(a, b, w, false), Splat(0x00FFFFFFu));
         const __m128i x = _mm_mullo_epi16(_mm_sub_epi32(Splat(255), da), sa);
         const __m128i q = _mm_srli_epi32(_mm_mulhi_epu16(x, Splat(0x8081u)), 7);
         const __m128i blended = _mm_or_si128(colour, _mm_slli_epi32(_mm_add_epi32(da, q), 24));
