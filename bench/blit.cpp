@@ -108,14 +108,16 @@ void BM_BBIBltBlend(benchmark::State& state) {
 }
 BENCHMARK(BM_BBIBltBlend)->Arg(0)->Arg(1);
 
+// Opacity in percent: 100 (weights equal to alpha) and 75 (weights by a multiplier).
 void BM_BBIBltTrueBlend(benchmark::State& state) {
+  const float opacity = static_cast<float>(state.range(0)) / 100.0f;
   for (auto _ : state) {
-    BBIBltTrueBlend(Dst().Block(), Src().Block(), 0, 0, kW, kH, 0, 0, 0.75f);
+    BBIBltTrueBlend(Dst().Block(), Src().Block(), 0, 0, kW, kH, 0, 0, opacity);
     benchmark::ClobberMemory();
   }
   Pixels(state);
 }
-BENCHMARK(BM_BBIBltTrueBlend);
+BENCHMARK(BM_BBIBltTrueBlend)->Arg(75)->Arg(100);
 
 void BM_BBIBltHalfSize(benchmark::State& state) {
   for (auto _ : state) {
