@@ -4,11 +4,13 @@
 // same-image blits included. A failure names the table, the operation and the seed.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "blit_kernels.h"
+#include "cpu.h"
 #include "blit_test_image.h"
 #include "blivo.h"
 #include "pixel_math.h"
@@ -177,6 +179,28 @@ TEST(BlitSimd, ExportsMatchReferenceOnRandomRectangles) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BlitSimd, TableFollowsTheDisableSwitch) {
+  struct Case {
+    const char* disable;
+    const char* want;  // when the host has both instruction sets
+  } const cases[] = {{"avx2,sse2", "reference"}, {"avx2", "sse2"}, {"", "avx2"}};
+  __builtin_cpu_init();
+  const bool both = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse2");
+  for (const Case& c : cases) {
+    setenv("BLIVO_DISABLE", c.disable, 1);
+    blivo::ReloadIsa();
+    blivo::ReloadBlitKernels();
+    if (both) EXPECT_STREQ(blivo::ActiveBlitKernels().name, c.want) << c.disable;
+  }
+  unsetenv("BLIVO_DISABLE");
+  blivo::ReloadIsa();
+  blivo::ReloadBlitKernels();
 }
 
 }  // namespace
