@@ -196,7 +196,9 @@ TEST(BlitSimd, TableFollowsTheDisableSwitch) {
     setenv("BLIVO_DISABLE", c.disable, 1);
     blivo::ReloadIsa();
     blivo::ReloadBlitKernels();
-    if (both) EXPECT_STREQ(blivo::ActiveBlitKernels().name, c.want) << c.disable;
+    if (both) {
+      EXPECT_STREQ(blivo::ActiveBlitKernels().name, c.want) << c.disable;
+    }
   }
   unsetenv("BLIVO_DISABLE");
   blivo::ReloadIsa();
