@@ -64,33 +64,36 @@ class CApi {
   // GetRandom(max - min + 1) + min through the pixel library; min when the call cannot be made.
   static int32_t Rnd(int32_t min, int32_t max);
 
+  // T comes from base alone, so plain literals serve as add and bound.
   template <class T>
-  static T inc(T& base, T add, std::optional<T> bound = std::nullopt) {
+  using Same = std::type_identity_t<T>;
+  template <class T>
+  static T inc(T& base, Same<T> add, std::optional<Same<T>> bound = std::nullopt) {
     base = base + add;
     if (bound && base > *bound) base = *bound;
     return base;
   }
   template <class T>
-  static T inc(std::vector<T>& base, T add, std::optional<T> bound = std::nullopt) {
+  static T inc(std::vector<T>& base, Same<T> add, std::optional<Same<T>> bound = std::nullopt) {
     T last{};
     for (T& v : base) last = inc(v, add, bound);
     return last;
   }
   template <class T>
-  static T dec(T& base, T subtract, std::optional<T> bound = std::nullopt) {
+  static T dec(T& base, Same<T> subtract, std::optional<Same<T>> bound = std::nullopt) {
     base = base - subtract;
     if (bound && base < *bound) base = *bound;
     return base;
   }
   template <class T>
-  static T dec(std::vector<T>& base, T subtract, std::optional<T> bound = std::nullopt) {
+  static T dec(std::vector<T>& base, Same<T> subtract, std::optional<Same<T>> bound = std::nullopt) {
     T last{};
     for (T& v : base) last = dec(v, subtract, bound);
     return last;
   }
   // Min first, then Max, so Max wins when Min > Max.
   template <class T>
-  static void Math_Bound(T& a, T min, T max) {
+  static void Math_Bound(T& a, Same<T> min, Same<T> max) {
     if (a < min) a = min;
     if (a > max) a = max;
   }

@@ -71,17 +71,20 @@ TEST(CApiMath, RndUsesTheLibraryGeneratorWithinRange) {
 
 TEST(CApiMath, IncAndDecClampAtTheBound) {
   int32_t v = 5;
-  EXPECT_EQ(CApi::inc(v, 3, std::optional<int32_t>(7)), 7);
+  EXPECT_EQ(CApi::inc(v, 3, 7), 7);
   EXPECT_EQ(v, 7);
   v = 1;
   EXPECT_EQ(CApi::inc(v, 3), 4);
-  EXPECT_EQ(CApi::dec(v, 10, std::optional<int32_t>(0)), 0);
+  EXPECT_EQ(CApi::dec(v, 10, 0), 0);
   float f = 1.5f;
   EXPECT_EQ(CApi::dec(f, 0.25f), 1.25f);
+  EXPECT_EQ(CApi::inc(f, 1, 2), 2.0f);
+  CApi::Math_Bound(f, 0, 1);
+  EXPECT_EQ(f, 1.0f);
   std::vector<int32_t> many{1, 6};
-  EXPECT_EQ(CApi::inc(many, 3, std::optional<int32_t>(7)), 7);
+  EXPECT_EQ(CApi::inc(many, 3, 7), 7);
   EXPECT_EQ(many, (std::vector<int32_t>{4, 7}));
-  EXPECT_EQ(CApi::dec(many, 5, std::optional<int32_t>(0)), 2);
+  EXPECT_EQ(CApi::dec(many, 5, 0), 2);
   EXPECT_EQ(many, (std::vector<int32_t>{0, 2}));
 }
 
