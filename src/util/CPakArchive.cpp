@@ -273,8 +273,9 @@ CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart
 int CPakArchive::CompareNames(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(LowerAscii(a[i]));
-    const auto cb = static_cast<unsigned char>(LowerAscii(b[i]));
+    // Either separator names the same member, whichever a foreign writer stored.
+    const auto ca = static_cast<unsigned char>(a[i] == '/' ? '\\' : LowerAscii(a[i]));
+    const auto cb = static_cast<unsigned char>(b[i] == '/' ? '\\' : LowerAscii(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
