@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchFrame.h"
 #include "bbi.h"
 #include "blit_kernels.h"
 #include "cpu.h"
@@ -17,21 +18,8 @@ namespace {
 
 constexpr int32_t kW = 800, kH = 600;
 
-struct Frame {
-  std::vector<uint8_t> block;
-  pixman_image_t* pix = nullptr;
-  Frame(int32_t w, int32_t h, uint32_t seed)
-      : block(static_cast<size_t>(blivo::BlockSize(w, h, 0))) {
-    blivo::WriteHeader(block.data(), w, h, 0);
-    std::mt19937 rng(seed);
-    auto* px = reinterpret_cast<uint32_t*>(Pixels());
-    for (int32_t i = 0; i < w * h; ++i) px[i] = rng();
-    pix = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, reinterpret_cast<uint32_t*>(Pixels()),
-                                   w * 4);
-  }
-  ~Frame() { pixman_image_unref(pix); }
-  void* Block() { return block.data(); }
-  uint8_t* Pixels() { return block.data() + blivo::kDefaultPictOffset; }
+struct Frame : BenchFrame {
+  using BenchFrame::BenchFrame;
 };
 
 Frame& Dst() {

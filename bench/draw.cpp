@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchFrame.h"
 #include "bbi.h"
 #include "blivo.h"
 #include "cpu.h"
@@ -16,16 +17,8 @@ namespace {
 
 constexpr int32_t kW = 800, kH = 600;
 
-struct Frame {
-  std::vector<uint8_t> block;
-  pixman_image_t* pix = nullptr;
-  Frame() : block(static_cast<size_t>(blivo::BlockSize(kW, kH, 0))) {
-    blivo::WriteHeader(block.data(), kW, kH, 0);
-    pix = pixman_image_create_bits(PIXMAN_a8r8g8b8, kW, kH, Pixels(), kW * 4);
-  }
-  ~Frame() { pixman_image_unref(pix); }
-  void* Block() { return block.data(); }
-  uint32_t* Pixels() { return reinterpret_cast<uint32_t*>(block.data() + blivo::kDefaultPictOffset); }
+struct Frame : BenchFrame {
+  Frame() : BenchFrame(kW, kH, 0) {}
 };
 
 Frame& Dst() {
