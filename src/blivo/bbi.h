@@ -5,23 +5,25 @@
 #include <cstdint>
 #include <cstring>
 
+#include "blivo/bbi_record.h"
+
 namespace blivo {
 
-// Block layout written by the image objects.
-inline constexpr int kHeadOffsetAt = 0;
-inline constexpr int kPictOffsetAt = 2;
-inline constexpr int kDefaultHeadOffset = 4;
-inline constexpr int kDefaultPictOffset = 24;
+// Block layout written by the image objects (one home: include/blivo/bbi_record.h).
+inline constexpr int kHeadOffsetAt = BLIVO_BBI_HEAD_OFFSET_AT;
+inline constexpr int kPictOffsetAt = BLIVO_BBI_PICT_OFFSET_AT;
+inline constexpr int kDefaultHeadOffset = BLIVO_BBI_HEAD;
+inline constexpr int kDefaultPictOffset = BLIVO_BBI_PICT;
 
 // Header fields, by byte offset from the header.
-inline constexpr int kFieldWidth = 0;
-inline constexpr int kFieldHeight = 2;
-inline constexpr int kFieldXLen = 4;
-inline constexpr int kFieldXFormat = 6;
-inline constexpr int kFieldDataLen = 8;
-inline constexpr int kFieldDataFormat = 10;
-inline constexpr int kFieldDataResult = 12;
-inline constexpr int kFieldTag = 14;  // "32bits"
+inline constexpr int kFieldWidth = BLIVO_BBI_WIDTH;
+inline constexpr int kFieldHeight = BLIVO_BBI_HEIGHT;
+inline constexpr int kFieldXLen = BLIVO_BBI_XLEN;
+inline constexpr int kFieldXFormat = BLIVO_BBI_XFORMAT;
+inline constexpr int kFieldDataLen = BLIVO_BBI_DATALEN;
+inline constexpr int kFieldDataFormat = BLIVO_BBI_DATAFORMAT;
+inline constexpr int kFieldDataResult = BLIVO_BBI_DATARESULT;
+inline constexpr int kFieldTag = BLIVO_BBI_TAG;  // "32bits"
 
 inline int16_t LoadI16(const void* p) {
   int16_t v = 0;
@@ -71,18 +73,7 @@ inline int32_t BlockSize(int32_t w, int32_t h, int32_t pad) {
   return (w + pad) * h * 4 + kDefaultPictOffset;
 }
 inline void WriteHeader(void* block, int32_t w, int32_t h, int32_t pad) {
-  auto* base = static_cast<uint8_t*>(block);
-  StoreI16(base + kHeadOffsetAt, kDefaultHeadOffset);
-  StoreI16(base + kPictOffsetAt, kDefaultPictOffset);
-  uint8_t* head = base + kDefaultHeadOffset;
-  StoreI16(head + kFieldWidth, static_cast<int16_t>(w));
-  StoreI16(head + kFieldHeight, static_cast<int16_t>(h));
-  StoreI16(head + kFieldXLen, static_cast<int16_t>((w + pad) * 4));
-  StoreI16(head + kFieldXFormat, 32);
-  StoreI16(head + kFieldDataLen, static_cast<int16_t>(pad * 4));
-  StoreI16(head + kFieldDataFormat, 0);
-  StoreI16(head + kFieldDataResult, 0);
-  std::memcpy(head + kFieldTag, "32bits", 6);
+  BlivoWriteBBIHeader(block, w, h, pad);
 }
 
 // Clips one rectangle against a W x H image, moving the paired position of the other image by

@@ -32,11 +32,6 @@ bool Supported(const std::string& name, bool hal) {
   return false;
 }
 
-void StoreI16(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint16_t>(v);
-  p[0] = static_cast<uint8_t>(u & 0xFF);
-  p[1] = static_cast<uint8_t>(u >> 8);
-}
 
 std::string Format6(int64_t value) {
   std::string s = std::to_string(value);
@@ -95,17 +90,7 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
   const size_t bytes = static_cast<size_t>(kBbiPictOffset) +
                        static_cast<size_t>(params.width) * static_cast<size_t>(params.height) * 4;
   if (m_block.size() != bytes) m_block.assign(bytes, 0);
-  uint8_t* head = m_block.data() + kBbiHeadOffset;
-  StoreI16(m_block.data(), kBbiHeadOffset);
-  StoreI16(m_block.data() + 2, kBbiPictOffset);
-  StoreI16(head + 0, params.width);
-  StoreI16(head + 2, params.height);
-  StoreI16(head + 4, params.width * 4);
-  StoreI16(head + 6, 32);
-  StoreI16(head + 8, 0);
-  StoreI16(head + 10, 0);
-  StoreI16(head + 12, 0);
-  std::memcpy(head + 14, "32bits", 6);
+  BlivoWriteBBIHeader(m_block.data(), params.width, params.height, 0);
 
   m_vsync = -1;
   if (!CreateTexture()) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "blivo/bbi_record.h"
 #include "engine/IDisplayDevice.h"
 #include "engine/spLib.h"
 
@@ -21,9 +22,8 @@ namespace present {
 
 class CDisplayDevice final : public engine::IDisplayDevice {
  public:
-  static constexpr int32_t kBbiHeadOffset = 4;
-  static constexpr int32_t kBbiPictOffset = 24;
-  static constexpr int32_t kMaxSide = 8191;  // 8191 x 4 bytes still fits a 16-bit row length
+  static constexpr int32_t kBbiPictOffset = BLIVO_BBI_PICT;
+  static constexpr int32_t kMaxSide = BLIVO_BBI_MAX_WIDTH;  // 8191 x 4 bytes fits the row field
   static constexpr const char* kHalDeviceName = "IID_IDirect3DHALDevice";
   static constexpr const char* kRgbDeviceName = "IID_IDirect3DRGBDevice";
   static constexpr const char* kEnumErrorName = "GetDevicesEnum Error";
