@@ -66,6 +66,27 @@ void CDesktop::MessageBox(const std::string& text, const std::string& caption, I
   std::fflush(stderr);
 }
 
+bool CDesktop::AskOkCancel(const std::string& text, const std::string& caption) {
+  if (!Headless()) {
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "OK"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "キャンセル"},
+    };
+    SDL_MessageBoxData data{};
+    data.flags = SDL_MESSAGEBOX_WARNING;
+    data.title = caption.c_str();
+    data.message = text.c_str();
+    data.numbuttons = 2;
+    data.buttons = buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) == 0) return pressed != 0;
+  }
+  // No display: the default button.
+  std::fprintf(stderr, "[%s]\n%s\n", caption.c_str(), text.c_str());
+  std::fflush(stderr);
+  return true;
+}
+
 void CDesktop::ShowCursor(bool visible) {
   if (g_started) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }

@@ -24,6 +24,9 @@ class CDesktop {
   // A modal message box with one OK button (stderr when headless).
   static void MessageBox(const std::string& text, const std::string& caption, Icon icon);
 
+  // OK and Cancel; true for OK. Without a display it prints and answers with the default, OK.
+  static bool AskOkCancel(const std::string& text, const std::string& caption);
+
   static void ShowCursor(bool visible);
   // Keeps the screen saver from starting (the game is driven by controllers alone), or gives
   // it back once the user touches the mouse or keyboard again.
