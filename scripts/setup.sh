@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev liblz4-dev libpixman-1-dev
   libsdl2-dev libsdl2-image-dev libsndfile1-dev libimgui-dev
   libfreetype-dev libfontconfig-dev fonts-noto-cjk
+  fonts-aoyagi-kouzan-t fonts-mplus fonts-motoya-l-maruberi fonts-kiloji
   xvfb xauth
 )
 

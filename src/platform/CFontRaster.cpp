@@ -7,6 +7,9 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <set>
 
 // fontconfig (configuration parsing) and D-Bus (screen-saver inhibition) keep a few blocks for
 // the life of the process; they are not ours to free, so the leak checker ignores them.
@@ -80,17 +83,38 @@ struct CFontRaster::Impl {
   }
 };
 
+bool CFontRaster::LoadConfigFile(const std::string& path) {
+  static std::set<std::string> loaded;
+  if (loaded.count(path)) return true;
+  if (FcInit() == FcFalse) return false;
+  FcConfig* config = FcConfigGetCurrent();
+  if (FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(path.c_str()), FcFalse) ==
+      FcFalse)
+    return false;
+  loaded.insert(path);
+  return true;
+}
+
 CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
   Face result;
   if (FcInit() == FcFalse) return result;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return result;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcLangSet* langs = FcLangSetCreate();
   FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
   FcPatternAddLangSet(pattern, FC_LANG, langs);
   FcLangSetDestroy(langs);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
+  // The families the configuration put in front of the one asked for (its aliases).
+  std::set<std::string> wanted{family};
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    const std::string n = reinterpret_cast<const char*>(name);
+    if (n == family) break;
+    wanted.insert(n);
+  }
   FcResult res = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, pattern, &res);
   if (match != nullptr) {
@@ -99,6 +123,12 @@ CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
     if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
       result.path = reinterpret_cast<const char*>(file);
     if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) result.index = index;
+    bool known = false;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+      if (i == 0) result.family = reinterpret_cast<const char*>(name);
+      if (wanted.count(reinterpret_cast<const char*>(name))) known = true;
+    }
+    result.substitute = !known;
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
@@ -173,6 +203,67 @@ int32_t CFontRaster::Draw(uint32_t* pixels, int32_t strideBytes, int32_t width, 
   }
   widest = std::max(widest, penX - x);
   return static_cast<int32_t>(std::min<int64_t>(widest, INT32_MAX));
+}
+
+bool CFontRaster::OpenCell(const Face& face, int32_t cellHeight) {
+  if (!OpenFace(face, cellHeight)) return false;
+  FT_Face f = m_impl->face;
+  // Scale so that ascender - descender (font units) becomes the cell height.
+  const int64_t span = int64_t{f->ascender} - f->descender;
+  if (FT_IS_SCALABLE(f) && span > 0 && f->units_per_EM > 0) {
+    const auto ppem = static_cast<FT_UInt>(
+        std::max<int64_t>(1, cellHeight * int64_t{f->units_per_EM} / span));
+    if (FT_Set_Pixel_Sizes(f, 0, ppem) != 0) return false;
+    m_impl->ascent = static_cast<int32_t>((int64_t{f->ascender} * ppem + f->units_per_EM / 2) /
+                                          f->units_per_EM);
+  }
+  m_impl->lineHeight = cellHeight;
+  return true;
+}
+
+bool CFontRaster::DrawCell(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height,
+                           char32_t codePoint, int32_t cellWidth, bool antiAlias) const {
+  if (!m_impl) return false;
+  FT_Face face = m_impl->face;
+  const FT_UInt index = FT_Get_Char_Index(face, codePoint);
+  if (index == 0) return false;
+  const FT_Int32 target = antiAlias ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+  FT_Set_Transform(face, nullptr, nullptr);
+  if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | target) != 0) return false;
+  int64_t advance = face->glyph->advance.x >> 6;
+  if (advance > cellWidth && advance > 0) {
+    // Too wide for its cell: condense it rather than cut it off.
+    FT_Matrix m{static_cast<FT_Fixed>(0x10000 * int64_t{cellWidth} / advance), 0, 0, 0x10000};
+    FT_Set_Transform(face, &m, nullptr);
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_HINTING | target) != 0) {
+      FT_Set_Transform(face, nullptr, nullptr);
+      return false;
+    }
+    advance = cellWidth;
+  }
+  if (FT_Render_Glyph(face->glyph, antiAlias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) {
+    FT_Set_Transform(face, nullptr, nullptr);
+    return false;
+  }
+  FT_Set_Transform(face, nullptr, nullptr);
+  const FT_GlyphSlot g = face->glyph;
+  const int64_t left = (cellWidth - advance) / 2 + g->bitmap_left;
+  const int64_t top = int64_t{m_impl->ascent} - g->bitmap_top;
+  const bool mono = g->bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+  for (unsigned row = 0; row < g->bitmap.rows; ++row) {
+    const int64_t py = top + row;
+    if (py < 0 || py >= height) continue;
+    auto* dst = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) +
+                                            py * static_cast<int64_t>(strideBytes));
+    const uint8_t* src = g->bitmap.buffer + static_cast<int64_t>(row) * g->bitmap.pitch;
+    for (unsigned col = 0; col < g->bitmap.width; ++col) {
+      const int64_t px = left + col;
+      if (px < 0 || px >= width) continue;
+      const uint32_t v = mono ? ((src[col >> 3] >> (7 - (col & 7))) & 1) * 255u : src[col];
+      if (v != 0) dst[px] = v << 16 | v << 8 | v;
+    }
+  }
+  return true;
 }
 
 }  // namespace platform

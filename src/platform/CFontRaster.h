@@ -15,10 +15,15 @@ class CFontRaster {
   struct Face {
     std::string path;   // empty: nothing found
     int32_t index = 0;  // face within a collection file
+    std::string family;     // the family fontconfig matched
+    bool substitute = false;  // neither the family asked for nor what its aliases name
   };
 
   // The best face fontconfig offers for the family, preferring ones that cover Japanese.
   [[nodiscard]] static Face FindFace(const std::string& family);
+  // Adds a configuration file (aliases of face names) to fontconfig's current configuration;
+  // false when it cannot be read. Each file is loaded once.
+  static bool LoadConfigFile(const std::string& path);
 
   CFontRaster();
   ~CFontRaster();
@@ -38,6 +43,15 @@ class CFontRaster {
                int32_t y, std::string_view text, uint32_t colour) const;
   // Width of the widest line, without drawing.
   [[nodiscard]] int32_t Measure(std::string_view text) const;
+
+  // Opens the face so that its ascent and descent together fill cellHeight pixels: every
+  // character drawn in a cell then shares one baseline and none is cut at the top or bottom.
+  bool OpenCell(const Face& face, int32_t cellHeight);
+  // Draws one character white on black (0x00RRGGBB grey) into a buffer whose top row is the
+  // cell's top, centred in cellWidth and condensed when its advance is wider than the cell.
+  // antiAlias false gives two-level pixels. False when the face has no such character.
+  bool DrawCell(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height,
+                char32_t codePoint, int32_t cellWidth, bool antiAlias) const;
 
  private:
   struct Impl;
