@@ -31,9 +31,12 @@ int64_t PeakOf(Work&& work) {
 
 }  // namespace
 
-void* operator new(size_t size) {
+// Every unaligned form is replaced, so no block crosses between these and another allocator.
+namespace {
+
+void* Allocate(size_t size) noexcept {
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHead));
-  if (block == nullptr) throw std::bad_alloc();
+  if (block == nullptr) return nullptr;
   *reinterpret_cast<size_t*>(block) = size;
   const int64_t live = g_live.fetch_add(static_cast<int64_t>(size)) + static_cast<int64_t>(size);
   int64_t peak = g_peak.load();
@@ -42,14 +45,31 @@ void* operator new(size_t size) {
   return block + kHead;
 }
 
-void operator delete(void* pointer) noexcept {
+void Release(void* pointer) noexcept {
   if (pointer == nullptr) return;
   unsigned char* block = static_cast<unsigned char*>(pointer) - kHead;
   g_live.fetch_sub(static_cast<int64_t>(*reinterpret_cast<size_t*>(block)));
   std::free(block);
 }
 
-void operator delete(void* pointer, size_t) noexcept { operator delete(pointer); }
+void* AllocateOrThrow(size_t size) {
+  void* pointer = Allocate(size);
+  if (pointer == nullptr) throw std::bad_alloc();
+  return pointer;
+}
+
+}  // namespace
+
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* pointer) noexcept { Release(pointer); }
+void operator delete[](void* pointer) noexcept { Release(pointer); }
+void operator delete(void* pointer, size_t) noexcept { Release(pointer); }
+void operator delete[](void* pointer, size_t) noexcept { Release(pointer); }
+void operator delete(void* pointer, const std::nothrow_t&) noexcept { Release(pointer); }
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept { Release(pointer); }
 
 namespace {
 
