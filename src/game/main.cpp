@@ -44,14 +44,14 @@ constexpr int64_t kMaxFrames = INT32_MAX;
 
 // The program's options: adding one is one entry here. `value` names the value an option takes
 // (nullptr: none); `apply` stores it and gives an error text for a value it cannot take.
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   const char* value;
   const char* help;
   std::string (*apply)(Options& options, const char* value);
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"--help", nullptr, "print this help and exit",
      [](Options& o, const char*) {
        o.help = true;
@@ -71,16 +71,19 @@ const OptionSpec kOptions[] = {
      }},
 };
 
+// "--name VALUE", as the usage shows an option.
+std::string Shown(const OptionEntry& entry) {
+  return entry.value != nullptr ? std::string(entry.name) + " " + entry.value : entry.name;
+}
+
 std::string Usage() {
   std::string text = "usage: tumbleroo";
-  for (const OptionSpec& spec : kOptions) {
-    text += std::string(" [") + spec.name + (spec.value ? std::string(" ") + spec.value : "") + "]";
-  }
+  for (const OptionEntry& entry : kOptions) text += " [" + Shown(entry) + "]";
   text += "\n";
-  for (const OptionSpec& spec : kOptions) {
-    std::string left = std::string("  ") + spec.name + (spec.value ? std::string(" ") + spec.value : "");
+  for (const OptionEntry& entry : kOptions) {
+    std::string left = "  " + Shown(entry);
     left.resize(std::max<size_t>(left.size() + 2, 16), ' ');
-    text += left + spec.help + "\n";
+    text += left + entry.help + "\n";
   }
   return text;
 }
@@ -92,22 +95,22 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
     const std::string_view arg = argv[i];
     const size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : kOptions) {
-      if (name == candidate.name) spec = &candidate;
+    const OptionEntry* entry = nullptr;
+    for (const OptionEntry& candidate : kOptions) {
+      if (name == candidate.name) entry = &candidate;
     }
-    if (spec == nullptr) return "unknown option: " + std::string(arg);
+    if (entry == nullptr) return "unknown option: " + std::string(arg);
     std::string value;
-    if (spec->value == nullptr) {
+    if (entry->value == nullptr) {
       if (equals != std::string_view::npos) return std::string(name) + " takes no value";
     } else if (equals != std::string_view::npos) {
       value = std::string(arg.substr(equals + 1));
     } else if (i + 1 < argc) {
       value = argv[++i];
     } else {
-      return std::string(name) + " needs a value (" + spec->value + ")";
+      return std::string(name) + " needs a value (" + entry->value + ")";
     }
-    if (std::string error = spec->apply(options, value.c_str()); !error.empty()) return error;
+    if (std::string error = entry->apply(options, value.c_str()); !error.empty()) return error;
   }
   return {};
 }
