@@ -2,6 +2,7 @@
 // the connected window, and the release order display, input, sound.
 #include "engine/spLib.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -32,6 +33,18 @@ spLibServices spLibServices::Defaults() {
     (void)getCpuId();
     return true;
   };
+  s.libraryProblem = [] {
+    const platform::CBlivoBinding& binding = platform::CBlivoBinding::Shared();
+    std::string error = binding.LastError();
+    // The loader usually names the file itself.
+    const std::string named = binding.LibraryPath() + ": ";
+    if (error.rfind(named, 0) == 0) error.erase(0, named.size());
+    return "tried " + binding.LibraryPath() + ": " + error;
+  };
+  s.reportCauses = [](const std::string& causes) {
+    std::fputs(causes.c_str(), stderr);
+    std::fflush(stderr);
+  };
   s.messageBox = [](const std::string& text, const std::string& caption) {
     platform::CDesktop::MessageBox(text, caption, platform::CDesktop::Icon::kCritical);
   };
@@ -54,18 +67,25 @@ spLib::spLib(spLibServices services) : m_services(std::move(services)) {
 
   std::string why;
   m_videoStarted = m_services.startVideo && m_services.startVideo(why);
-  if (!m_videoStarted)
+  if (!m_videoStarted) {
     AddError("インストールエラー", "DirectX7の初期化に失敗しました",
              "DirectX7以降をインストールしてください");
+    m_causeText += "tumbleroo: the video system cannot start: " +
+                   (why.empty() ? std::string("no reason given") : why) + "\n";
+  }
 
   CreateSharedObjects();
   // The utility object's generator is the one the game draws from: seeded from the clock.
   m_api->Randomize(static_cast<uint32_t>(std::time(nullptr)));
   TimePeriod(true);
 
-  if (!m_services.probeLibrary || !m_services.probeLibrary())
+  if (!m_services.probeLibrary || !m_services.probeLibrary()) {
     AddError("インストールエラー", "BLIVO.DLLがインストールされていません",
              "ＤＬＬファイルをフォルダにコピーしてください");
+    const std::string problem = m_services.libraryProblem ? m_services.libraryProblem() : "";
+    m_causeText += "tumbleroo: the pixel library cannot be used: " +
+                   (problem.empty() ? std::string("no reason given") : problem) + "\n";
+  }
 }
 
 spLib::~spLib() { Teardown(); }
@@ -105,6 +125,8 @@ void spLib::TimePeriod(bool begin) {
 
 void spLib::Init(bool errorThenEnd) {
   if (!errorThenEnd || m_errorText.empty()) return;
+  // The causes first: a message box may wait for the user.
+  if (m_services.reportCauses && !m_causeText.empty()) m_services.reportCauses(m_causeText);
   if (m_services.messageBox) m_services.messageBox(m_errorText, kStartCaption);
   Teardown();
   if (m_services.endProgram) m_services.endProgram(1);

@@ -26,6 +26,10 @@ struct spLibServices {
   std::function<void()> stopVideo;
   // Calls the pixel library's processor identification; false when it cannot be called.
   std::function<bool()> probeLibrary;
+  // Why the probe failed, for the operator: the file tried and the loader's words.
+  std::function<std::string()> libraryProblem;
+  // Tells the operator the causes behind a failed start (the user sees the error text).
+  std::function<void(const std::string& causes)> reportCauses;
   std::function<void(const std::string& text, const std::string& caption)> messageBox;
   // Ends the program at once.
   std::function<void(int code)> endProgram;
@@ -52,9 +56,13 @@ class spLib {
   spLib(const spLib&) = delete;
   spLib& operator=(const spLib&) = delete;
 
-  // With errorThenEnd set and a non-empty error text: show it, tear down, end the program.
+  // With errorThenEnd set and a non-empty error text: report the causes, show the text, tear
+  // down, end the program.
   void Init(bool errorThenEnd = false);
   [[nodiscard]] const std::string& ErrorText() const { return m_errorText; }
+  // The causes behind the error text, one line each (the video system's and the loader's own
+  // words); empty when nothing failed.
+  [[nodiscard]] const std::string& CauseText() const { return m_causeText; }
 
   void Connect(platform::CWindow& form);
   void UnConnect();
@@ -104,6 +112,7 @@ class spLib {
 
   spLibServices m_services;
   std::string m_errorText;
+  std::string m_causeText;
   bool m_videoStarted = false;
   bool m_tornDown = false;
   uint32_t m_tickStamp = 0;

@@ -1,12 +1,18 @@
 // Entry procedure: start the engine root (its checks end the program with a message when the
 // system cannot run the game), bind the main window, create the scheduler and run game cycles
-// until the window watcher says stop. `--version` prints the version; `--frames N` asks the
-// window to close after N frames (the closing wipe then runs as after a user's close).
+// until the window watcher says stop. Options come from one table (`kOptions`): `--version`
+// prints the version; `--frames N` asks the window to close after N frames (the closing wipe
+// then runs as after a user's close). Anything else on the command line is refused with the
+// usage and exit code 2.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/CJob.h"
 #include "engine/spLib.h"
@@ -20,26 +26,93 @@
 namespace {
 
 struct Options {
+  bool help = false;
   bool version = false;
-  long frames = -1;  // -1: no limit
-  bool bad = false;
+  int64_t frames = -1;  // -1: no limit
 };
 
-Options ParseOptions(int argc, char** argv) {
-  Options o;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      o.version = true;
-    } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const long n = std::strtol(argv[++i], &end, 10);
-      if (end == argv[i] || *end != '\0' || n < 0) o.bad = true;
-      o.frames = n;
-    } else {
-      o.bad = true;
-    }
+// A whole decimal number within [low, high], or nullopt.
+std::optional<int64_t> WholeNumber(const char* text, int64_t low, int64_t high) {
+  errno = 0;
+  char* end = nullptr;
+  const long long n = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || n < low || n > high) return std::nullopt;
+  return n;
+}
+
+constexpr int64_t kMaxFrames = INT32_MAX;
+
+// The program's options: adding one is one entry here. `value` names the value an option takes
+// (nullptr: none); `apply` stores it and gives an error text for a value it cannot take.
+struct OptionEntry {
+  const char* name;
+  const char* value;
+  const char* help;
+  std::string (*apply)(Options& options, const char* value);
+};
+
+const OptionEntry kOptions[] = {
+    {"--help", nullptr, "print this help and exit",
+     [](Options& o, const char*) {
+       o.help = true;
+       return std::string();
+     }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options& o, const char*) {
+       o.version = true;
+       return std::string();
+     }},
+    {"--frames", "N", "close the window after N frames (1 to 2147483647); the closing wipe runs",
+     [](Options& o, const char* value) {
+       const std::optional<int64_t> n = WholeNumber(value, 1, kMaxFrames);
+       if (!n) return "--frames takes a whole number from 1 to " + std::to_string(kMaxFrames);
+       o.frames = *n;
+       return std::string();
+     }},
+};
+
+// "--name VALUE", as the usage shows an option.
+std::string Shown(const OptionEntry& entry) {
+  return entry.value != nullptr ? std::string(entry.name) + " " + entry.value : entry.name;
+}
+
+std::string Usage() {
+  std::string text = "usage: tumbleroo";
+  for (const OptionEntry& entry : kOptions) text += " [" + Shown(entry) + "]";
+  text += "\n";
+  for (const OptionEntry& entry : kOptions) {
+    std::string left = "  " + Shown(entry);
+    left.resize(std::max<size_t>(left.size() + 2, 16), ' ');
+    text += left + entry.help + "\n";
   }
-  return o;
+  return text;
+}
+
+// Parses the command line; an error text for anything it cannot take. Values follow their
+// option as the next argument or after "=".
+std::string ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    const OptionEntry* entry = nullptr;
+    for (const OptionEntry& candidate : kOptions) {
+      if (name == candidate.name) entry = &candidate;
+    }
+    if (entry == nullptr) return "unknown option: " + std::string(arg);
+    std::string value;
+    if (entry->value == nullptr) {
+      if (equals != std::string_view::npos) return std::string(name) + " takes no value";
+    } else if (equals != std::string_view::npos) {
+      value = std::string(arg.substr(equals + 1));
+    } else if (i + 1 < argc) {
+      value = argv[++i];
+    } else {
+      return std::string(name) + " needs a value (" + entry->value + ")";
+    }
+    if (std::string error = entry->apply(options, value.c_str()); !error.empty()) return error;
+  }
+  return {};
 }
 
 game::TheApp* g_app = nullptr;
@@ -93,10 +166,14 @@ void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevi
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-  if (options.bad) {
-    std::fprintf(stderr, "usage: tumbleroo [--version] [--frames N]\n");
+  Options options;
+  if (const std::string error = ParseOptions(argc, argv, options); !error.empty()) {
+    std::fprintf(stderr, "tumbleroo: %s\n%s", error.c_str(), Usage().c_str());
     return 2;
+  }
+  if (options.help) {
+    std::fputs(Usage().c_str(), stdout);
+    return 0;
   }
   if (options.version) {
     std::printf("tumbleroo %s\n", TUMBLEROO_VERSION_STRING);
@@ -118,7 +195,7 @@ int main(int argc, char** argv) {
     BuildMenu(form1, *job, display);
     watcher->SetForm(&form1);
 
-    long frames = 0;
+    int64_t frames = 0;
     while (!watcher->Break()) {
       game::TheApp app(*job, *watcher, display);
       g_app = &app;

@@ -24,7 +24,18 @@ bool CDesktop::Start(std::string& error) {
   // A closed window is the frame controller's business, not a request to quit.
   SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
-    error = SDL_GetError();
+    // Which driver was asked for (or which SDL could try), then SDL's own words.
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && *asked != '\0') {
+      error = std::string("video driver \"") + asked + "\" (SDL_VIDEODRIVER): ";
+    } else {
+      error = "video drivers tried:";
+      for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        error += std::string(i == 0 ? " " : ", ") + SDL_GetVideoDriver(i);
+      }
+      error += ": ";
+    }
+    error += SDL_GetError();
     return false;
   }
   g_started = true;

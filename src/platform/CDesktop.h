@@ -12,7 +12,8 @@ class CDesktop {
  public:
   enum class Icon { kCritical, kWarning, kInformation };
 
-  // Starts SDL's video and timer services; false with the reason when that fails.
+  // Starts SDL's video and timer services; false with the reason when that fails (the video
+  // driver asked for, or those SDL could try, and SDL's error).
   static bool Start(std::string& error);
   static void Stop();
   [[nodiscard]] static bool Started();

@@ -7,8 +7,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <cmath>
-#include <mutex>
+#include <cstdio>
 #include <set>
 
 // fontconfig (configuration parsing) and D-Bus (screen-saver inhibition) keep a few blocks for
@@ -138,8 +137,28 @@ CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
 CFontRaster::CFontRaster() = default;
 CFontRaster::~CFontRaster() = default;
 
+namespace {
+bool g_missingFontReported = false;
+
+// Text silently missing from the screen would look like a drawing fault: say why, once.
+void ReportMissingFont(const std::string& why) {
+  if (g_missingFontReported) return;
+  g_missingFontReported = true;
+  std::fprintf(stderr, "tumbleroo: %s; text is drawn without it\n", why.c_str());
+  std::fflush(stderr);
+}
+}  // namespace
+
+bool CFontRaster::MissingFontReported() { return g_missingFontReported; }
+
 bool CFontRaster::Open(const std::string& family, int32_t pixelSize) {
-  return OpenFace(FindFace(family), pixelSize);
+  const Face face = FindFace(family);
+  if (face.path.empty()) {
+    m_impl.reset();
+    ReportMissingFont("no font found for \"" + family + "\" (fontconfig)");
+    return false;
+  }
+  return OpenFace(face, pixelSize);
 }
 
 bool CFontRaster::OpenFace(const Face& face, int32_t pixelSize) {
@@ -147,7 +166,10 @@ bool CFontRaster::OpenFace(const Face& face, int32_t pixelSize) {
   if (face.path.empty() || pixelSize <= 0 || pixelSize > 1024) return false;
   auto impl = std::make_unique<Impl>();
   if (FT_Init_FreeType(&impl->library) != 0) return false;
-  if (FT_New_Face(impl->library, face.path.c_str(), face.index, &impl->face) != 0) return false;
+  if (FT_New_Face(impl->library, face.path.c_str(), face.index, &impl->face) != 0) {
+    ReportMissingFont("the font " + face.path + " cannot be opened");
+    return false;
+  }
   if (FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(pixelSize)) != 0) return false;
   const FT_Size_Metrics& m = impl->face->size->metrics;
   impl->ascent = static_cast<int32_t>(m.ascender >> 6);

@@ -30,8 +30,12 @@ class CFontRaster {
   CFontRaster(const CFontRaster&) = delete;
   CFontRaster& operator=(const CFontRaster&) = delete;
 
+  // Opening fails when no face is found or it cannot be read; the first such failure in the
+  // process is reported on stderr, since text then goes missing from the screen.
   bool Open(const std::string& family, int32_t pixelSize);
   bool OpenFace(const Face& face, int32_t pixelSize);
+  // Whether a missing or unreadable font has been reported in this process.
+  [[nodiscard]] static bool MissingFontReported();
   [[nodiscard]] bool IsOpen() const;
   [[nodiscard]] int32_t LineHeight() const;
   [[nodiscard]] int32_t Ascent() const;

@@ -95,7 +95,7 @@ std::vector<std::string> ArchiveNames(const std::string& folder, bool folders) {
     if (!leaf.empty() && CApi::CompareStr(parent, relative, 1) == 0) names.push_back(leaf);
   };
   if (folders) {
-    for (const std::string& name : archive.Folders()) take(name);
+    for (std::string_view name : archive.Folders()) take(std::string(name));
   } else {
     for (const PakEntry& entry : archive.Files()) take(entry.name);
   }

@@ -1,10 +1,18 @@
 // CPakArchive: reading, writing and unpacking ".pak" archives. Every field read from an archive
 // is checked against the bytes actually present before it sizes an allocation or a read; a
 // directory that fails any check is refused as a whole, so callers fall back to plain files.
+// Packing and unpacking never write through a symbolic link: each file written is a new one,
+// created exclusively and renamed into place.
 #include "util/CPakArchive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +20,7 @@
 #include <memory>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "util/TextCodec.h"
 
@@ -128,26 +137,18 @@ int64_t ParseDecimal(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t end = text.find(separator, start);
-    if (end == std::string_view::npos) {
-      pieces.push_back(text.substr(start));
-      break;
-    }
-    pieces.push_back(text.substr(start, end - start));
-    start = end + 1;
+// The field of `record` that starts at `at`, up to the next code 1 or the record's end; `at`
+// moves past that code 1, or to npos when the record ends.
+std::string_view NextField(std::string_view record, size_t& at) {
+  if (at == std::string_view::npos || at > record.size()) {
+    at = std::string_view::npos;
+    return {};
   }
-  return pieces;
-}
-
-// Terminated records: "a\0b\0" gives {a, b}; a final unterminated piece still counts.
-std::vector<std::string_view> SplitRecords(std::string_view text) {
-  std::vector<std::string_view> pieces = SplitAt(text, '\0');
-  if (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
-  return pieces;
+  const size_t end = record.find('\x01', at);
+  const std::string_view field =
+      record.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+  at = end == std::string_view::npos ? std::string_view::npos : end + 1;
+  return field;
 }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
@@ -166,20 +167,37 @@ std::string ToStored(std::string_view name) {
   return out;
 }
 
-// A stored name as a path below the destination, or nullopt when it is absolute, names a
-// drive, or climbs out with "..". "." components and empty components are dropped.
-std::optional<fs::path> SafeRelative(std::string_view stored) {
+// Where a stored name leads below the destination: its folder parts, or why it may not be
+// unpacked (absolute, a drive, climbing out with ".."). "." and empty parts are dropped.
+struct NamePath {
+  std::vector<std::string> parts;
+  std::string problem;
+};
+
+NamePath SafeParts(std::string_view stored) {
+  NamePath out;
   std::string name(stored);
   std::replace(name.begin(), name.end(), '\\', '/');
-  if (name.empty() || name[0] == '/') return std::nullopt;
-  if (name.size() >= 2 && name[1] == ':') return std::nullopt;
-  fs::path out;
-  for (std::string_view part : SplitAt(name, '/')) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") return std::nullopt;
-    out /= fs::path(std::string(part));
+  if (!name.empty() && name[0] == '/') {
+    out.problem = "absolute name";
+  } else if (name.size() >= 2 && name[1] == ':') {
+    out.problem = "names a drive";
+  } else {
+    size_t at = 0;
+    while (at <= name.size()) {
+      const size_t end = std::min(name.find('/', at), name.size());
+      const std::string_view part = std::string_view(name).substr(at, end - at);
+      at = end + 1;
+      if (part.empty() || part == ".") continue;
+      if (part == "..") {
+        out.problem = "climbs out of the destination with \"..\"";
+        break;
+      }
+      out.parts.emplace_back(part);
+    }
+    if (out.problem.empty() && out.parts.empty()) out.problem = "empty name";
   }
-  if (out.empty()) return std::nullopt;
+  if (!out.problem.empty()) out.parts.clear();
   return out;
 }
 
@@ -203,9 +221,44 @@ std::mt19937& Generator() {
   return generator;
 }
 
+// Unscrambles a table block where it lies; false when it is too short or its check patterns
+// differ. The text is then bytes kKeyBytes + kCheckBytes up to the last kCheckBytes.
+bool UnscrambleInPlace(std::span<uint8_t> block) {
+  constexpr size_t kKey = CPakArchive::kKeyBytes;
+  constexpr size_t kCheck = CPakArchive::kCheckBytes;
+  if (block.size() <= CPakArchive::kBlockOverhead) return false;
+  for (size_t i = kKey; i < block.size(); ++i) {
+    block[i] = static_cast<uint8_t>(block[i] ^ block[i % kKey] ^ block[i - 1]);
+  }
+  return std::equal(block.begin() + kKey, block.begin() + kKey + kCheck, block.end() - kCheck);
+}
+
+// The plain text of the table block at `offset` as UTF-8 ("" when the block does not
+// unscramble). The block's own bytes are gone before the caller builds anything from the
+// text, so a table never costs much more than its own size.
+std::optional<std::string> ReadTableText(const ByteSource& src, uint64_t& offset) {
+  std::optional<std::vector<uint8_t>> block = ReadArrayBlock(src, offset);
+  if (!block) return std::nullopt;
+  std::string text;
+  if (UnscrambleInPlace(*block)) {
+    const size_t head = CPakArchive::kKeyBytes + CPakArchive::kCheckBytes;
+    text = Utf16LeToUtf8(std::span<const uint8_t>(*block).subspan(
+        head, block->size() - CPakArchive::kBlockOverhead));
+  }
+  block.reset();
+  text.shrink_to_fit();
+  return text;
+}
+
+std::optional<uint32_t> ReadCount(const ByteSource& src, uint64_t& offset) {
+  std::array<uint8_t, 4> bytes{};
+  if (!src.ReadAt(offset, bytes.size(), bytes.data())) return std::nullopt;
+  offset += bytes.size();
+  return ReadU32(bytes.data());
+}
+
 CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart,
-                                       std::vector<PakEntry>& files,
-                                       std::vector<std::string>& folders) {
+                                       std::vector<PakEntry>& files, PakNameList& folders) {
   using LoadStatus = CPakArchive::LoadStatus;
   const uint64_t size = src.Size();
   std::array<uint8_t, kHeaderBytes> header{};
@@ -219,53 +272,330 @@ CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart
   if (start < 1 || static_cast<uint64_t>(start) > size + 1 || fileCount < 0) {
     return LoadStatus::kCorrupt;
   }
+  // Every member takes its size plus two bytes from the data, the last one's two bytes aside:
+  // a count the data cannot hold is refused before anything is sized by it.
+  const uint64_t dataBytes = size - static_cast<uint64_t>(start - 1);
+  if (fileCount > 0 && 2 * static_cast<uint64_t>(fileCount) - 2 > dataBytes) {
+    return LoadStatus::kCorrupt;
+  }
 
   uint64_t offset = kHeaderBytes;
-  const auto fileTable = ReadArrayBlock(src, offset);
-  if (!fileTable) return LoadStatus::kCorrupt;
-  const std::string fileText =
-      Utf16LeToUtf8(CPakArchive::UnscrambleBlock(*fileTable).value_or(std::vector<uint8_t>{}));
-  const std::vector<std::string_view> records = SplitRecords(fileText);
-  // Each record costs at least four text bytes, so this also bounds the reservation below.
-  if (records.size() != static_cast<size_t>(fileCount)) return LoadStatus::kCorrupt;
+  const std::optional<std::string> fileText = ReadTableText(src, offset);
+  if (!fileText || PakNameList::Count(*fileText) != static_cast<size_t>(fileCount)) {
+    return LoadStatus::kCorrupt;
+  }
 
   std::vector<PakEntry> entries;
-  entries.reserve(records.size());
-  for (std::string_view record : records) {
-    const std::vector<std::string_view> fields = SplitAt(record, '\x01');
-    if (fields.size() < 3 || fields[0].empty()) return LoadStatus::kCorrupt;
-    const int64_t memberOffset = ParseDecimal(fields[1]);
-    const int64_t memberSize = ParseDecimal(fields[2]);
-    if (memberOffset < 0 || memberSize < 0) return LoadStatus::kCorrupt;
+  entries.reserve(static_cast<size_t>(fileCount));
+  // Members lie one after another in table order: each offset is the previous one plus the
+  // previous size plus 2, so no two members share a byte.
+  int64_t nextOffset = 0;
+  for (std::string_view record : PakNameList::Iterate(*fileText)) {
+    size_t at = 0;
+    const std::string_view name = NextField(record, at);
+    const std::string_view offsetField = NextField(record, at);
+    if (at == std::string_view::npos || name.empty()) return LoadStatus::kCorrupt;
+    const std::string_view sizeField = NextField(record, at);
+    const int64_t memberOffset = ParseDecimal(offsetField);
+    const int64_t memberSize = ParseDecimal(sizeField);
+    if (memberOffset != nextOffset || memberSize < 0) return LoadStatus::kCorrupt;
     const int64_t position = memberOffset + start;
     // The member's last byte (1-based) must lie inside the file.
     if (position > INT32_MAX || memberSize > INT32_MAX ||
         static_cast<uint64_t>(position - 1 + memberSize) > size) {
       return LoadStatus::kCorrupt;
     }
-    entries.push_back({std::string(fields[0]), static_cast<int32_t>(position),
+    nextOffset = memberOffset + memberSize + 2;
+    entries.push_back({std::string(name), static_cast<int32_t>(position),
                        static_cast<int32_t>(memberSize)});
   }
 
-  std::array<uint8_t, 4> countBytes{};
-  if (!src.ReadAt(offset, countBytes.size(), countBytes.data())) return LoadStatus::kCorrupt;
-  offset += countBytes.size();
-  if (static_cast<int32_t>(ReadU32(countBytes.data())) < 0) return LoadStatus::kCorrupt;
-  const auto folderTable = ReadArrayBlock(src, offset);
-  if (!folderTable) return LoadStatus::kCorrupt;
-  const std::string folderText =
-      Utf16LeToUtf8(CPakArchive::UnscrambleBlock(*folderTable).value_or(std::vector<uint8_t>{}));
+  const std::optional<uint32_t> folderCount = ReadCount(src, offset);
+  if (!folderCount) return LoadStatus::kCorrupt;
+  std::optional<std::string> folderText = ReadTableText(src, offset);
+  if (!folderText || PakNameList::Count(*folderText) != *folderCount) return LoadStatus::kCorrupt;
 
-  std::vector<std::string> folderNames;
-  for (std::string_view piece : SplitRecords(folderText)) folderNames.emplace_back(piece);
-
-  std::stable_sort(entries.begin(), entries.end(), [](const PakEntry& a, const PakEntry& b) {
-    return CPakArchive::CompareNames(a.name, b.name) < 0;
+  // Positions grow in table order, so they settle equal names the way the table lists them.
+  std::sort(entries.begin(), entries.end(), [](const PakEntry& a, const PakEntry& b) {
+    const int c = CPakArchive::CompareNames(a.name, b.name);
+    return c != 0 ? c < 0 : a.position < b.position;
   });
   dataStart = start;
   files = std::move(entries);
-  folders = std::move(folderNames);
+  folders = PakNameList(std::move(*folderText));
   return LoadStatus::kOk;
+}
+
+// ---- Writing without following links ---------------------------------------------------
+
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : m_fd(fd) {}
+  ~UniqueFd() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      if (m_fd >= 0) ::close(m_fd);
+      m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  [[nodiscard]] int Get() const { return m_fd; }
+  [[nodiscard]] bool Valid() const { return m_fd >= 0; }
+  // Closes now; false (errno set) when the close reports a lost write.
+  bool Close() {
+    const int fd = std::exchange(m_fd, -1);
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd = -1;
+};
+
+bool WriteAll(int fd, const uint8_t* data, size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, data, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    count -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Bytes read until `count` or the end of the file.
+size_t ReadFull(int fd, uint8_t* data, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, data + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+// A file that did not exist before, named `prefix` plus a random suffix, in the folder `dirFd`
+// (AT_FDCWD: the prefix is a path). O_EXCL never follows a link planted under the name.
+UniqueFd CreateUniqueFile(int dirFd, const std::string& prefix, std::string& name) {
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char suffix[16] = {};
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(Generator()()));
+    name = prefix + suffix;
+    const int fd = ::openat(dirFd, name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) return UniqueFd(fd);
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
+
+// How one unpacking step went: refused entries are the archive's fault and are reported as
+// left out; failed ones could not be written.
+struct Outcome {
+  enum Kind { kOk, kRefused, kFailed };
+  Kind kind = kOk;
+  std::string reason;
+};
+
+constexpr const char* kThroughLink = "passes through a symbolic link";
+constexpr const char* kTooLong = "name too long for the file system";
+
+Outcome FromErrno(int error) {
+  if (error == ELOOP) return {Outcome::kRefused, kThroughLink};
+  if (error == ENAMETOOLONG) return {Outcome::kRefused, kTooLong};
+  if (error == ENOTDIR) return {Outcome::kFailed, "a file stands where a folder is needed"};
+  return {Outcome::kFailed, std::strerror(error)};
+}
+
+// Opens the first `count` parts below `rootFd` as folders, making the missing ones, and never
+// through a symbolic link. `out` receives the innermost folder (the root itself for none).
+Outcome OpenFolders(int rootFd, const std::vector<std::string>& parts, size_t count,
+                    UniqueFd& out) {
+  UniqueFd current(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+  if (!current.Valid()) return FromErrno(errno);
+  for (size_t i = 0; i < count; ++i) {
+    const char* part = parts[i].c_str();
+    if (parts[i].size() > NAME_MAX) return {Outcome::kRefused, kTooLong};
+    if (::mkdirat(current.Get(), part, 0777) != 0 && errno != EEXIST) return FromErrno(errno);
+    struct stat info {};
+    if (::fstatat(current.Get(), part, &info, AT_SYMLINK_NOFOLLOW) != 0) return FromErrno(errno);
+    if (S_ISLNK(info.st_mode)) return {Outcome::kRefused, kThroughLink};
+    // O_NOFOLLOW is the guard; the look above only names the problem.
+    UniqueFd next(::openat(current.Get(), part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!next.Valid()) return FromErrno(errno);
+    current = std::move(next);
+  }
+  out = std::move(current);
+  return {};
+}
+
+// Writes `size` bytes from `offset` of the archive as a new file renamed over `leaf` in the
+// folder `dirFd`: an old file's other hard links keep their bytes, and a link standing at
+// `leaf` is refused, never written through.
+Outcome WriteNewFile(int dirFd, const std::string& leaf, const ByteSource& source,
+                     uint64_t offset, uint64_t size, std::vector<uint8_t>& chunk) {
+  if (leaf.size() > NAME_MAX) return {Outcome::kRefused, kTooLong};
+  struct stat info {};
+  if (::fstatat(dirFd, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(info.st_mode)) return {Outcome::kRefused, "a symbolic link stands at its name"};
+    if (S_ISDIR(info.st_mode)) return {Outcome::kFailed, "a folder stands at its name"};
+  }
+  std::string temporary;
+  UniqueFd out = CreateUniqueFile(dirFd, ".pak-", temporary);
+  if (!out.Valid()) return FromErrno(errno);
+  bool readOk = true;
+  bool ok = true;
+  int error = 0;
+  while (ok && size > 0) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(size, chunk.size()));
+    readOk = source.ReadAt(offset, want, chunk.data());
+    ok = readOk && WriteAll(out.Get(), chunk.data(), want);
+    if (readOk && !ok) error = errno;
+    offset += want;
+    size -= want;
+  }
+  if (!out.Close() && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok) {
+    if (::renameat(dirFd, temporary.c_str(), dirFd, leaf.c_str()) == 0) return {};
+    error = errno;
+  }
+  ::unlinkat(dirFd, temporary.c_str(), 0);
+  if (!readOk) return {Outcome::kFailed, "cannot read the member from the archive"};
+  return FromErrno(error);
+}
+
+// ---- Listing a folder to pack ---------------------------------------------------------------
+
+struct PackMember {
+  std::string stored;
+  fs::path source;  // the file to read: for a link, the file it leads to
+  uint64_t size = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+// Why a name found on disk cannot be stored, or "" when it can: the tables separate fields
+// with codes 0 and 1, store "\" as the separator, and hold names as UTF-16.
+std::string NameProblem(const std::string& leaf) {
+  if (leaf.find('\\') != std::string::npos) return "name holds \"\\\", the archive's separator";
+  if (leaf.find('\x01') != std::string::npos) {
+    return "name holds the control character 1, the archive's field separator";
+  }
+  if (Utf16LeToUtf8(Utf8ToUtf16Le(leaf)) != leaf) return "name is not UTF-8";
+  return "";
+}
+
+std::string LinkProblem(int error) {
+  if (error == ELOOP) return "symbolic link that loops";
+  if (error == ENOENT || error == ENOTDIR) return "dangling symbolic link";
+  return std::string("symbolic link that cannot be followed: ") + std::strerror(error);
+}
+
+// Every file and folder below `root`, without following linked folders; what cannot be
+// stored goes to `skipped` with its reason.
+void ListFolder(const fs::path& root, const fs::path& rootResolved,
+                std::vector<PackMember>& members, std::vector<std::string>& folders,
+                std::vector<PakSkip>& skipped) {
+  std::vector<std::pair<fs::path, std::string>> pending{{root, ""}};
+  while (!pending.empty()) {
+    const auto [folder, relative] = std::move(pending.back());
+    pending.pop_back();
+    const std::string shownFolder = relative.empty() ? "." : relative;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+      skipped.push_back({shownFolder, "cannot read the folder: " + ec.message()});
+      continue;
+    }
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+      const fs::path path = it->path();
+      const std::string leaf = path.filename().string();
+      const std::string name = relative.empty() ? leaf : relative + "/" + leaf;
+      if (const std::string problem = NameProblem(leaf); !problem.empty()) {
+        skipped.push_back({name, problem});
+        continue;
+      }
+      struct stat info {};
+      if (::lstat(path.c_str(), &info) != 0) {
+        skipped.push_back({name, std::strerror(errno)});
+        continue;
+      }
+      if (S_ISDIR(info.st_mode)) {
+        folders.push_back(ToStored(name));
+        pending.emplace_back(path, name);
+        continue;
+      }
+      fs::path source = path;
+      if (S_ISLNK(info.st_mode)) {
+        if (::stat(path.c_str(), &info) != 0) {
+          skipped.push_back({name, LinkProblem(errno)});
+          continue;
+        }
+        // Linked folders could loop or reach outside; a linked file is stored as its bytes,
+        // and only when it lies inside the folder being packed.
+        if (S_ISDIR(info.st_mode)) {
+          skipped.push_back({name, "symbolic link to a folder, not followed"});
+          continue;
+        }
+        std::error_code linkEc;
+        source = fs::canonical(path, linkEc);
+        if (linkEc) {
+          skipped.push_back({name, LinkProblem(linkEc.value())});
+          continue;
+        }
+        if (!IsInside(rootResolved, source)) {
+          skipped.push_back({name, "symbolic link to a file outside the folder, not followed"});
+          continue;
+        }
+      }
+      if (!S_ISREG(info.st_mode)) {
+        skipped.push_back({name, "not a regular file"});
+        continue;
+      }
+      if (::access(source.c_str(), R_OK) != 0) {
+        skipped.push_back({name, std::string("cannot read: ") + std::strerror(errno)});
+        continue;
+      }
+      members.push_back({ToStored(name), source, static_cast<uint64_t>(info.st_size),
+                         info.st_dev, info.st_ino});
+    }
+    if (ec) skipped.push_back({shownFolder, "cannot read the whole folder: " + ec.message()});
+  }
+}
+
+// Appends the member's bytes to `out`; the file must still be the one listed, with its size.
+bool CopyMember(const PackMember& member, int out, std::vector<uint8_t>& chunk,
+                std::string& error) {
+  const UniqueFd in(::open(member.source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info {};
+  if (!in.Valid() || ::fstat(in.Get(), &info) != 0) {
+    error = "cannot read " + member.source.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode) || info.st_dev != member.device || info.st_ino != member.inode) {
+    error = "file replaced while packing: " + member.source.string();
+    return false;
+  }
+  uint64_t left = member.size;
+  while (left > 0) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
+    if (ReadFull(in.Get(), chunk.data(), want) != want) {
+      error = "file changed while packing: " + member.source.string();
+      return false;
+    }
+    if (!WriteAll(out, chunk.data(), want)) return false;
+    left -= want;
+  }
+  return true;
 }
 
 }  // namespace
@@ -288,7 +618,7 @@ void CPakArchive::Clear() {
   m_base.clear();
   m_dataStart = 0;
   m_files.clear();
-  m_folders.clear();
+  m_folders = PakNameList();
 }
 
 CPakArchive::LoadStatus CPakArchive::Load(const std::string& archivePath) {
@@ -419,15 +749,8 @@ std::vector<uint8_t> CPakArchive::ScrambleBlock(std::span<const uint8_t> text) {
 }
 
 std::optional<std::vector<uint8_t>> CPakArchive::UnscrambleBlock(std::span<const uint8_t> block) {
-  if (block.size() <= kBlockOverhead) return std::nullopt;
   std::vector<uint8_t> plain(block.begin(), block.end());
-  for (size_t i = kKeyBytes; i < plain.size(); ++i) {
-    plain[i] = static_cast<uint8_t>(plain[i] ^ plain[i % kKeyBytes] ^ plain[i - 1]);
-  }
-  if (!std::equal(plain.begin() + kKeyBytes, plain.begin() + kKeyBytes + kCheckBytes,
-                  plain.end() - kCheckBytes)) {
-    return std::nullopt;
-  }
+  if (!UnscrambleInPlace(plain)) return std::nullopt;
   return std::vector<uint8_t>(plain.begin() + kKeyBytes + kCheckBytes, plain.end() - kCheckBytes);
 }
 
@@ -439,55 +762,17 @@ CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
     result.error = "not a folder: " + folder;
     return result;
   }
-
-  struct Member {
-    std::string stored;
-    fs::path source;
-    uint64_t size = 0;
-  };
-  std::vector<Member> members;
-  std::vector<std::string> folderNames;
   const fs::path root(folder);
-  fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
+  const fs::path rootResolved = fs::canonical(root, ec);
   if (ec) {
-    result.error = "cannot list " + folder + ": " + ec.message();
+    result.error = "cannot read " + folder + ": " + ec.message();
     return result;
   }
-  for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) {
-      result.error = "cannot list " + folder + ": " + ec.message();
-      return result;
-    }
-    const fs::path relative = it->path().lexically_relative(root);
-    const std::string name = relative.generic_string();
-    const std::string stored = ToStored(name);
-    // The tables separate fields with codes 0 and 1 and store "\" as the separator, and hold
-    // names as UTF-16: a name that cannot survive the trip is left out and reported.
-    const bool representable = name.find('\\') == std::string::npos &&
-                               name.find('\x01') == std::string::npos &&
-                               Utf16LeToUtf8(Utf8ToUtf16Le(name)) == name;
-    std::error_code entryEc;
-    if (it->is_directory(entryEc)) {
-      // Linked folders are not followed: they could loop or reach outside the packed tree.
-      if (!representable || it->is_symlink(entryEc)) {
-        result.skipped.push_back(name);
-        it.disable_recursion_pending();
-        continue;
-      }
-      folderNames.push_back(stored);
-    } else if (it->is_regular_file(entryEc)) {
-      if (!representable) {
-        result.skipped.push_back(name);
-        continue;
-      }
-      const uintmax_t size = it->file_size(entryEc);
-      if (entryEc) {
-        result.skipped.push_back(name);
-        continue;
-      }
-      members.push_back({stored, it->path(), size});
-    }
-  }
+  std::vector<PackMember> members;
+  std::vector<std::string> folderNames;
+  ListFolder(root, rootResolved, members, folderNames, result.skipped);
+  std::sort(result.skipped.begin(), result.skipped.end(),
+            [](const PakSkip& a, const PakSkip& b) { return a.name < b.name; });
   if (members.empty()) return result;
 
   auto byName = [](std::string_view a, std::string_view b) {
@@ -495,13 +780,13 @@ CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
     return c != 0 ? c < 0 : a < b;
   };
   std::sort(members.begin(), members.end(),
-            [&](const Member& a, const Member& b) { return byName(a.stored, b.stored); });
+            [&](const PackMember& a, const PackMember& b) { return byName(a.stored, b.stored); });
   std::sort(folderNames.begin(), folderNames.end(), byName);
   if (folderNames.empty()) folderNames.emplace_back();
 
   std::string fileText;
   uint64_t total = 0;
-  for (const Member& member : members) {
+  for (const PackMember& member : members) {
     fileText += member.stored;
     fileText += '\x01';
     fileText += std::to_string(total);
@@ -532,41 +817,29 @@ CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
   const auto dataStart = static_cast<uint32_t>(head.size() + 1);
   for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
 
-  // Written beside the target and renamed into place, so a failure never leaves half an archive.
+  // Written to a new file of a unique name beside the target, never through a link planted
+  // there, and renamed into place, so a failure never leaves half an archive.
   const std::string target = folder + ".pak";
-  const std::string temporary = target + ".part";
-  bool ok = false;
-  {
-    FilePtr out = OpenFile(temporary, "wb");
-    if (!out) {
-      result.error = "cannot create " + temporary;
-      return result;
+  std::string temporary;
+  UniqueFd out = CreateUniqueFile(AT_FDCWD, target + ".part-", temporary);
+  if (!out.Valid()) {
+    result.error = "cannot create a temporary file beside " + target + ": " + std::strerror(errno);
+    return result;
+  }
+  bool ok = WriteAll(out.Get(), head.data(), head.size());
+  if (!ok) result.error = "cannot write " + temporary + ": " + std::strerror(errno);
+  std::vector<uint8_t> chunk(kCopyChunk);
+  const uint8_t zeros[2] = {0, 0};
+  for (size_t m = 0; ok && m < members.size(); ++m) {
+    ok = CopyMember(members[m], out.Get(), chunk, result.error) &&
+         WriteAll(out.Get(), zeros, sizeof zeros);
+    if (!ok && result.error.empty()) {
+      result.error = "cannot write " + temporary + ": " + std::strerror(errno);
     }
-    ok = std::fwrite(head.data(), 1, head.size(), out.get()) == head.size();
-    std::vector<uint8_t> chunk(kCopyChunk);
-    const uint8_t zeros[2] = {0, 0};
-    for (size_t m = 0; ok && m < members.size(); ++m) {
-      FilePtr in = OpenFile(members[m].source.string(), "rb");
-      if (!in) {
-        result.error = "cannot read " + members[m].source.string();
-        ok = false;
-        break;
-      }
-      uint64_t left = members[m].size;
-      while (ok && left > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
-        if (std::fread(chunk.data(), 1, want, in.get()) != want) {
-          result.error = "file changed while packing: " + members[m].source.string();
-          ok = false;
-          break;
-        }
-        ok = std::fwrite(chunk.data(), 1, want, out.get()) == want;
-        left -= want;
-      }
-      ok = ok && std::fwrite(zeros, 1, 2, out.get()) == 2;
-    }
-    if (std::fflush(out.get()) != 0) ok = false;
-    if (!ok && result.error.empty()) result.error = "cannot write " + temporary;
+  }
+  if (!out.Close() && ok) {
+    ok = false;
+    result.error = "cannot write " + temporary + ": " + std::strerror(errno);
   }
   if (ok) {
     fs::rename(temporary, target, ec);
@@ -576,7 +849,7 @@ CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
     }
   }
   if (!ok) {
-    fs::remove(temporary, ec);
+    ::unlink(temporary.c_str());
     return result;
   }
   result.archive = target;
@@ -598,56 +871,82 @@ CPakArchive::DecodeResult CPakArchive::Decode(const std::string& destination,
   if (table.Load(archive) != LoadStatus::kOk) return result;
   result.loaded = true;
   FilePtr in = OpenFile(archive, "rb");
-  if (!in) return result;
+  if (!in) {
+    result.failed.push_back({archive, std::strerror(errno)});
+    return result;
+  }
   const uintmax_t archiveSize = fs::file_size(archive, ec);
-  if (ec) return result;
+  if (ec) {
+    result.failed.push_back({archive, ec.message()});
+    return result;
+  }
   const FileSource source(in.get(), archiveSize);
-
-  const fs::path root = fs::weakly_canonical(fs::path(folder), ec);
-  if (ec) return result;
-  // The resolved target must stay below the destination even through existing symbolic links.
-  auto resolveInside = [&root](const fs::path& relative) -> std::optional<fs::path> {
-    std::error_code resolveEc;
-    const fs::path target = fs::weakly_canonical(root / relative, resolveEc);
-    if (resolveEc || !IsInside(root, target) || target == root) return std::nullopt;
-    return target;
+  // The destination itself is the caller's choice and may be reached through links; nothing
+  // below it is.
+  const UniqueFd root(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!root.Valid()) {
+    result.failed.push_back({folder, std::strerror(errno)});
+    return result;
+  }
+  auto note = [&result](const std::string& name, const Outcome& outcome) {
+    if (outcome.kind == Outcome::kRefused) result.skipped.push_back({name, outcome.reason});
+    if (outcome.kind == Outcome::kFailed) result.failed.push_back({name, outcome.reason});
   };
 
-  for (const std::string& name : table.Folders()) {
-    if (name.empty()) continue;  // the placeholder of an archive without sub-folders
-    const auto relative = SafeRelative(name);
-    const auto target = relative ? resolveInside(*relative) : std::nullopt;
-    if (!target) {
-      result.skipped.push_back(name);
+  for (std::string_view stored : table.Folders()) {
+    if (stored.empty()) continue;  // the placeholder of an archive without sub-folders
+    const std::string name(stored);
+    const NamePath path = SafeParts(name);
+    if (!path.problem.empty()) {
+      result.skipped.push_back({name, path.problem});
       continue;
     }
-    fs::create_directory(*target, ec);
+    UniqueFd made;
+    note(name, OpenFolders(root.Get(), path.parts, path.parts.size(), made));
   }
 
   std::vector<uint8_t> chunk(kCopyChunk);
   for (const PakEntry& entry : table.Files()) {
-    const auto relative = SafeRelative(entry.name);
-    const auto target = relative ? resolveInside(*relative) : std::nullopt;
-    if (!target) {
-      result.skipped.push_back(entry.name);
+    const NamePath path = SafeParts(entry.name);
+    if (!path.problem.empty()) {
+      result.skipped.push_back({entry.name, path.problem});
       continue;
     }
-    fs::create_directories(target->parent_path(), ec);
-    FilePtr out = OpenFile(target->string(), "wb");
-    bool ok = static_cast<bool>(out);
-    uint64_t offset = static_cast<uint64_t>(entry.position) - 1;
-    uint64_t left = static_cast<uint64_t>(entry.size);
-    while (ok && left > 0) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
-      ok = source.ReadAt(offset, want, chunk.data()) &&
-           std::fwrite(chunk.data(), 1, want, out.get()) == want;
-      offset += want;
-      left -= want;
+    UniqueFd parent;
+    Outcome outcome = OpenFolders(root.Get(), path.parts, path.parts.size() - 1, parent);
+    if (outcome.kind == Outcome::kOk) {
+      outcome = WriteNewFile(parent.Get(), path.parts.back(), source,
+                             static_cast<uint64_t>(entry.position) - 1,
+                             static_cast<uint64_t>(entry.size), chunk);
     }
-    if (ok && std::fflush(out.get()) != 0) ok = false;
-    if (!ok) result.failed.push_back(entry.name);
+    note(entry.name, outcome);
   }
   return result;
+}
+
+PakNameList::PakNameList(std::string text) : m_text(std::move(text)), m_count(Count(m_text)) {}
+
+size_t PakNameList::Count(std::string_view text) {
+  const auto ends = static_cast<size_t>(std::count(text.begin(), text.end(), '\0'));
+  return ends + ((text.empty() || text.back() == '\0') ? 0 : 1);
+}
+
+std::string_view PakNameList::Iterator::operator*() const {
+  const size_t end = m_text.find('\0', m_at);
+  return m_text.substr(m_at, end == std::string_view::npos ? std::string_view::npos : end - m_at);
+}
+
+PakNameList::Iterator& PakNameList::Iterator::operator++() {
+  const size_t end = m_text.find('\0', m_at);
+  m_at = end == std::string_view::npos ? m_text.size() : end + 1;
+  return *this;
+}
+
+std::vector<std::string> PakNameList::ToVector() const {
+  std::vector<std::string> names;
+  names.reserve(m_count);
+  for (std::string_view name : *this) names.emplace_back(name);
+  return names;
 }
 
 }  // namespace util

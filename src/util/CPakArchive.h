@@ -2,9 +2,10 @@
 // directory (every count, offset and length checked against the file's real size), finds
 // members case-insensitively, locates a file archive-first up the folder tree, packs a folder
 // and unpacks an archive. Member names are stored with "\" separators; paths given to and
-// returned by this class use "/". Relies on std::filesystem and TextCodec only.
+// returned by this class use "/". Relies on std::filesystem, POSIX file calls and TextCodec.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,6 +14,59 @@
 #include <vector>
 
 namespace util {
+
+// Names kept one after another in one text, each ended by code 0 (the last end may be
+// missing), walked in place: a table of many tiny names costs no more than its own text.
+class PakNameList {
+ public:
+  class Iterator {
+   public:
+    using value_type = std::string_view;
+    using difference_type = std::ptrdiff_t;
+    Iterator() = default;
+    Iterator(std::string_view text, size_t at) : m_text(text), m_at(at) {}
+    std::string_view operator*() const;
+    Iterator& operator++();
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const Iterator& other) const { return m_at == other.m_at; }
+
+   private:
+    std::string_view m_text;
+    size_t m_at = 0;
+  };
+
+  PakNameList() = default;
+  explicit PakNameList(std::string text);
+  [[nodiscard]] Iterator begin() const { return {m_text, 0}; }
+  [[nodiscard]] Iterator end() const { return {m_text, m_text.size()}; }
+  [[nodiscard]] size_t size() const { return m_count; }
+  [[nodiscard]] bool empty() const { return m_count == 0; }
+  [[nodiscard]] std::vector<std::string> ToVector() const;
+  // How many names `text` holds: each code 0 ends one, and a last unended piece is one more.
+  [[nodiscard]] static size_t Count(std::string_view text);
+  // The names of a text held elsewhere, walked the same way.
+  struct View {
+    std::string_view text;
+    [[nodiscard]] Iterator begin() const { return {text, 0}; }
+    [[nodiscard]] Iterator end() const { return {text, text.size()}; }
+  };
+  [[nodiscard]] static View Iterate(std::string_view text) { return {text}; }
+
+ private:
+  std::string m_text;
+  size_t m_count = 0;
+};
+
+// An entry that packing or unpacking left out, and why.
+struct PakSkip {
+  std::string name;
+  std::string reason;
+  bool operator==(const PakSkip&) const = default;
+};
 
 // One member: its name relative to the archive's folder ("\" separators, as stored), the
 // 1-based byte position of its first byte in the archive file, and its size in bytes.
@@ -49,7 +103,7 @@ class CPakArchive {
   // Members sorted by name, compared case-insensitively (ASCII letters).
   [[nodiscard]] const std::vector<PakEntry>& Files() const { return m_files; }
   // Folder names as stored ("\" separators, parents before children; may hold "").
-  [[nodiscard]] const std::vector<std::string>& Folders() const { return m_folders; }
+  [[nodiscard]] const PakNameList& Folders() const { return m_folders; }
   [[nodiscard]] int32_t DataStart() const { return m_dataStart; }
 
   // The member called `relativeName` ("\" or "/" separators, any letter case), or nullptr.
@@ -77,20 +131,28 @@ class CPakArchive {
   // "" when there is none.
   [[nodiscard]] static std::string FindArchiveFolder(const std::string& path);
 
-  // Packs every file below `folder` into folder + ".pak".
+  // Packs every file below `folder` into folder + ".pak". Links are never stored as links: a
+  // link to a file inside the folder stores that file's bytes; links to folders, to anything
+  // outside the folder, dangling or looping links are left out, as are unreadable folders and
+  // files, special files and names the format cannot hold. The archive is written to a new
+  // file of a unique name beside the target and renamed into place.
   struct CreateResult {
-    std::string archive;               // the archive written; "" when nothing was written
-    std::vector<std::string> skipped;  // files left out (names the format cannot hold)
-    std::string error;                 // why nothing was written ("" on success or no files)
+    std::string archive;           // the archive written; "" when nothing was written
+    std::vector<PakSkip> skipped;  // entries left out, sorted by name
+    std::string error;             // why nothing was written ("" on success or no files)
   };
   [[nodiscard]] static CreateResult Create(const std::string& folder);
 
-  // Unpacks `archive` into `destination` (created one level deep when missing).
+  // Unpacks `archive` into `destination` (created one level deep when missing). Nothing below
+  // the destination is followed when it is a symbolic link, and every member is written as a
+  // new file renamed over the old name, so neither links nor hard links carry a write
+  // elsewhere.
   struct DecodeResult {
-    std::string folder;                // the destination; "" when missing archive or folder
-    bool loaded = false;               // whether the archive's directory could be read
-    std::vector<std::string> skipped;  // members or folders refused: absolute or climbing out
-    std::vector<std::string> failed;   // members that could not be read or written
+    std::string folder;            // the destination; "" when missing archive or folder
+    bool loaded = false;           // whether the archive's directory could be read
+    std::vector<PakSkip> skipped;  // members or folders refused: absolute, climbing out,
+                                   // through a link, or a name too long for the file system
+    std::vector<PakSkip> failed;   // members or folders that could not be read or written
   };
   [[nodiscard]] static DecodeResult Decode(const std::string& destination,
                                            const std::string& archive);
@@ -111,7 +173,7 @@ class CPakArchive {
   std::string m_base;
   int32_t m_dataStart = 0;
   std::vector<PakEntry> m_files;
-  std::vector<std::string> m_folders;
+  PakNameList m_folders;
 };
 
 }  // namespace util

@@ -104,9 +104,15 @@ class PSSData::Reader {
     return true;
   }
   bool Bytes(size_t count, std::vector<uint8_t>& out) {
+    std::span<const uint8_t> view;
+    if (!View(count, view)) return false;
+    out.assign(view.begin(), view.end());
+    return true;
+  }
+  // The next `count` bytes where they lie, without copying them.
+  bool View(size_t count, std::span<const uint8_t>& out) {
     if (Left() < count) return false;
-    out.assign(m_bytes.begin() + static_cast<long>(m_pos),
-               m_bytes.begin() + static_cast<long>(m_pos + count));
+    out = m_bytes.subspan(m_pos, count);
     m_pos += count;
     return true;
   }
@@ -221,19 +227,27 @@ int32_t PSSData::DataInport(const std::vector<std::string>* data, bool errRaise)
 
 // ---- Files ----------------------------------------------------------------------------------
 
+void PSSData::AdoptData(std::vector<std::string>&& data) {
+  m_data = std::move(data);
+  if (m_data.empty()) m_data.emplace_back();
+}
+
+// Strings are built straight from the file's bytes and moved into the node: a node of many
+// tiny strings costs its strings once, never a second copy. The count was checked against the
+// bytes left (two per string at least) before anything was reserved by it.
 int32_t PSSData::ReadPlain(Reader& reader, int32_t depth) {
   if (depth > kMaxDepth) return 1;
   uint32_t count = 0;
   if (!reader.Descriptor(2, count)) return 1;
   std::vector<std::string> strings;
   strings.reserve(count);
-  std::vector<uint8_t> bytes;
   for (uint32_t i = 0; i < count; ++i) {
     uint16_t length = 0;
-    if (!reader.U16(length) || !reader.Bytes(length, bytes)) return 1;
-    strings.emplace_back(bytes.begin(), bytes.end());
+    std::span<const uint8_t> bytes;
+    if (!reader.U16(length) || !reader.View(length, bytes)) return 1;
+    strings.emplace_back(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  (void)DataInport(&strings);
+  AdoptData(std::move(strings));
   ChildErase();
   uint32_t childCount = 0;
   if (!reader.U32(childCount)) return 1;
@@ -264,12 +278,13 @@ int32_t PSSData::ReadScrambled(Reader& reader, int32_t depth) {
     if (UnscrambleBytes(bytes) != stored) return 2;
     checks ^= stored;
     strings.push_back(Utf16LeToUtf8(bytes));
+    strings.back().shrink_to_fit();  // the conversion reserves for the worst case
   }
   uint32_t childCount = 0;
   uint32_t total = 0;
   if (!reader.U32(childCount) || !reader.U32(total)) return 1;
   if (total != checks) return 2;
-  (void)DataInport(&strings);
+  AdoptData(std::move(strings));
   ChildErase();
   if (childCount > reader.Left() / kMinScrambledNode) return 1;
   ChildRedim(static_cast<int32_t>(childCount));

@@ -93,6 +93,8 @@ class PSSData {
 
  private:
   class Reader;
+  // Takes the strings read for this node (at least one empty string).
+  void AdoptData(std::vector<std::string>&& data);
   int32_t ReadPlain(Reader& reader, int32_t depth);
   int32_t ReadScrambled(Reader& reader, int32_t depth);
   bool WriteNode(std::vector<uint8_t>& out, bool scrambled) const;

@@ -78,6 +78,35 @@ TEST(spLib, InitShowsTheTextAndEndsOnlyWhenAsked) {
   EXPECT_NE(endCode, -1);
 }
 
+TEST(spLib, StartUpFailuresReportTheirCausesBeforeTheMessage) {
+  FakeClock clock;
+  std::vector<std::string> shown;
+  int endCode = -1;
+  engine::spLibServices s = enginetest::PassingServices(clock, &shown, &endCode);
+  s.startVideo = [](std::string& why) {
+    why = "video driver \"x11\": No available video device";
+    return false;
+  };
+  s.probeLibrary = [] { return false; };
+  s.libraryProblem = [] { return std::string("tried /opt/game/libblivo.so: no such file"); };
+  std::vector<std::string> events;
+  s.reportCauses = [&](const std::string& causes) { events.push_back("causes|" + causes); };
+  s.messageBox = [&](const std::string& text, const std::string&) {
+    events.push_back("box|" + text);
+  };
+  engine::spLib root(s);
+  // The documented text stays as it is; the causes travel beside it.
+  EXPECT_EQ(root.ErrorText(), kDirectXEntry + kLibraryEntry);
+  EXPECT_NE(root.CauseText().find("No available video device"), std::string::npos);
+  EXPECT_NE(root.CauseText().find("x11"), std::string::npos);
+  EXPECT_NE(root.CauseText().find("/opt/game/libblivo.so: no such file"), std::string::npos);
+  root.Init(true);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0], "causes|" + root.CauseText());
+  EXPECT_EQ(events[1], "box|" + kDirectXEntry + kLibraryEntry);
+  EXPECT_EQ(endCode, 1);
+}
+
 TEST(spLib, InitWithoutErrorsDoesNothing) {
   FakeClock clock;
   std::vector<std::string> shown;
@@ -93,6 +122,10 @@ TEST(spLib, LibraryProbeGoesThroughTheBinding) {
   EXPECT_TRUE(defaults.probeLibrary()) << "libblivo.so is built beside the tests";
   platform::CBlivoBinding::Shared().Rebind("/nonexistent/libblivo.so");
   EXPECT_FALSE(defaults.probeLibrary());
+  // The cause names the file tried and what the loader said about it.
+  const std::string problem = defaults.libraryProblem();
+  EXPECT_NE(problem.find("tried /nonexistent/libblivo.so"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("No such file"), std::string::npos) << problem;
   platform::CBlivoBinding::Shared().Rebind("");
   EXPECT_TRUE(defaults.probeLibrary());
 }

@@ -9,6 +9,9 @@
 #include <map>
 #include <set>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "PakTestSupport.h"
 #include "util/TextCodec.h"
 
@@ -127,7 +130,7 @@ TEST(CPakArchiveCreate, ArchiveWithoutSubFoldersStoresOneEmptyFolderName) {
   ASSERT_NE(CPakArchive::Create(dir / "flat/").archive, "");  // trailing separator is dropped
   CPakArchive archive;
   ASSERT_EQ(archive.Load(dir / "flat.pak"), LoadStatus::kOk);
-  EXPECT_EQ(archive.Folders(), std::vector<std::string>{""});
+  EXPECT_EQ(archive.Folders().ToVector(), std::vector<std::string>{""});
 }
 
 // --- Lookup ----------------------------------------------------------------------------------
@@ -315,11 +318,35 @@ TEST(CPakArchiveCorrupt, DirectoriesThatLieAreRefused) {
       {"empty name", archive(Record("", 0, 1), 1), LoadStatus::kCorrupt},
       {"count with empty table", archive("", 1), LoadStatus::kCorrupt},
       {"empty archive", archive("", 0), LoadStatus::kOk},
+      // Members lie one after another: offsets grow by size + 2 in table order.
+      {"members overlap", archive(Record("a", 0, 1) + Record("b", 0, 1), 2), LoadStatus::kCorrupt},
+      {"member inside the previous one", archive(Record("a", 0, 3) + Record("b", 1, 0), 2),
+       LoadStatus::kCorrupt},
+      {"gap between members", archive(Record("a", 0, 0) + Record("b", 3, 0), 2),
+       LoadStatus::kCorrupt},
+      {"first offset not 0", archive(Record("a", 1, 1), 1), LoadStatus::kCorrupt},
+      {"members one after another", archive(Record("a", 0, 1) + Record("b", 3, 0), 2),
+       LoadStatus::kOk},
+      // Each member takes at least two bytes of data, so the count is refused before the table
+      // is even read.
+      {"more members than the data holds",
+       archive(Record("a", 0, 0) + Record("b", 2, 0) + Record("c", 4, 0) + Record("d", 6, 0), 4),
+       LoadStatus::kCorrupt},
   };
   cases.push_back({"data start past the end", archive(Record("a", 0, 3), 1), LoadStatus::kCorrupt});
   cases.back().raw.dataStart = 100000;
   cases.push_back({"data start zero", archive(Record("a", 0, 0), 1), LoadStatus::kCorrupt});
   cases.back().raw.dataStart = 0;
+  cases.push_back({"folder count above the table", archive(Record("a", 0, 3), 1),
+                   LoadStatus::kCorrupt});
+  cases.back().raw.folderCount = 2;
+  cases.push_back({"folder count below the table", archive(Record("a", 0, 3), 1),
+                   LoadStatus::kCorrupt});
+  cases.back().raw.folderText = std::string("x") + '\0' + "y" + '\0';
+  cases.push_back({"folder count matching the table", archive(Record("a", 0, 3), 1),
+                   LoadStatus::kOk});
+  cases.back().raw.folderText = std::string("x") + '\0' + "y";  // the last end may be missing
+  cases.back().raw.folderCount = 2;
   for (const Case& c : cases) {
     const std::vector<uint8_t> bytes = c.raw.Build();
     CPakArchive archiveObject;
@@ -385,7 +412,24 @@ TEST(CPakArchiveCorrupt, RandomDamageNeverYieldsAMemberOutsideTheFile) {
   }
 }
 
+TEST(CPakArchiveCorrupt, FolderNamesAreWalkedAsStored) {
+  paktest::RawArchive raw;
+  raw.AddMember("f", "1");
+  raw.folderText = std::string("") + '\0' + "a" + '\0' + "a\\b" + '\0' + '\0' + "c";
+  raw.folderCount = 5;
+  CPakArchive archive;
+  ASSERT_EQ(archive.LoadFromMemory(raw.Build()), LoadStatus::kOk);
+  EXPECT_EQ(archive.Folders().size(), 5u);
+  EXPECT_EQ(archive.Folders().ToVector(), (std::vector<std::string>{"", "a", "a\\b", "", "c"}));
+}
+
 // --- Unsafe member names ---------------------------------------------------------------------
+
+std::set<std::string> SkippedNames(const std::vector<util::PakSkip>& skipped) {
+  std::set<std::string> names;
+  for (const util::PakSkip& skip : skipped) names.insert(skip.name);
+  return names;
+}
 
 TEST(CPakArchiveUnsafe, MembersThatEscapeTheDestinationAreSkipped) {
   ScratchDir dir;
@@ -393,10 +437,8 @@ TEST(CPakArchiveUnsafe, MembersThatEscapeTheDestinationAreSkipped) {
   const std::vector<std::string> unsafe = {"..\\evil.txt", "\\abs.txt",    "sub\\..\\..\\up.txt",
                                            "C:\\drive.txt", "/root.txt",  "..",
                                            "sub/../../slash.txt"};
-  raw.data = {'o', 'k', 0, 0};
-  raw.fileText = Record("sub\\fine.txt", 0, 2);
-  for (const std::string& name : unsafe) raw.fileText += Record(name, 0, 2);
-  raw.fileCount = static_cast<uint32_t>(1 + unsafe.size());
+  raw.AddMember("sub\\fine.txt", "ok");
+  for (const std::string& name : unsafe) raw.AddMember(name, "ok");
   raw.folderText = std::string("sub") + '\0' + "..\\outside" + '\0';
   raw.folderCount = 2;
   WriteAll(dir.Path() / "evil.pak", raw.Build());
@@ -406,9 +448,10 @@ TEST(CPakArchiveUnsafe, MembersThatEscapeTheDestinationAreSkipped) {
   ASSERT_EQ(decoded.folder, dir / "deep/out");
   EXPECT_TRUE(decoded.loaded);
   EXPECT_EQ(ReadAll(dir.Path() / "deep" / "out" / "sub" / "fine.txt"), Bytes("ok"));
-  std::set<std::string> skipped(decoded.skipped.begin(), decoded.skipped.end());
+  const std::set<std::string> skipped = SkippedNames(decoded.skipped);
   for (const std::string& name : unsafe) EXPECT_EQ(skipped.count(name), 1u) << name;
   EXPECT_EQ(skipped.count("..\\outside"), 1u);
+  for (const util::PakSkip& skip : decoded.skipped) EXPECT_NE(skip.reason, "") << skip.name;
   EXPECT_FALSE(fs::exists(dir.Path() / "deep" / "evil.txt"));
   EXPECT_FALSE(fs::exists(dir.Path() / "deep" / "up.txt"));
   EXPECT_FALSE(fs::exists(dir.Path() / "up.txt"));
@@ -417,20 +460,197 @@ TEST(CPakArchiveUnsafe, MembersThatEscapeTheDestinationAreSkipped) {
   EXPECT_FALSE(fs::exists("/root.txt"));
 }
 
-TEST(CPakArchiveUnsafe, ExistingLinksDoNotCarryWritesOutside) {
+// What already stands in the destination before unpacking: links are never written through,
+// and a file's other hard links keep their bytes.
+TEST(CPakArchiveUnsafe, NothingAlreadyInTheDestinationCarriesAWriteOutside) {
+  enum class Plant { kDanglingLink, kLinkToFile, kHardLink, kLinkedFolder, kInnerLinkedFolder };
+  struct Case {
+    const char* what;
+    Plant plant;
+    std::string member;   // written with the bytes "new"
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"dangling link at the member's name", Plant::kDanglingLink, "m", true},
+      {"link to an outside file at the member's name", Plant::kLinkToFile, "m", true},
+      {"hard link shared with an outside file", Plant::kHardLink, "m", false},
+      {"linked folder on the member's path", Plant::kLinkedFolder, "link\\m", true},
+      {"link to a folder inside the destination", Plant::kInnerLinkedFolder, "alias\\m", true},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const fs::path out = dir.Path() / "out";
+    const fs::path outside = dir.Path() / "outside";
+    fs::create_directories(out);
+    fs::create_directories(outside);
+    switch (c.plant) {
+      case Plant::kDanglingLink:
+        fs::create_symlink("../outside/x", out / "m");
+        break;
+      case Plant::kLinkToFile:
+        WriteText(outside / "x", "old");
+        fs::create_symlink(outside / "x", out / "m");
+        break;
+      case Plant::kHardLink:
+        WriteText(outside / "x", "old");
+        fs::create_hard_link(outside / "x", out / "m");
+        break;
+      case Plant::kLinkedFolder:
+        fs::create_directory_symlink(outside, out / "link");
+        break;
+      case Plant::kInnerLinkedFolder:
+        fs::create_directories(out / "real");
+        fs::create_directory_symlink(out / "real", out / "alias");
+        break;
+    }
+    paktest::RawArchive raw;
+    raw.AddMember(c.member, "new");
+    raw.AddMember("kept.txt", "k");
+    WriteAll(dir.Path() / "a.pak", raw.Build());
+
+    const auto decoded = CPakArchive::Decode(out.string(), dir / "a.pak");
+    EXPECT_TRUE(decoded.failed.empty()) << c.what;
+    EXPECT_EQ(ReadAll(out / "kept.txt"), Bytes("k")) << c.what;
+    // Nothing outside the destination was made or changed.
+    EXPECT_FALSE(fs::exists(outside / "m")) << c.what;
+    if (fs::exists(outside / "x")) {
+      EXPECT_EQ(ReadAll(outside / "x"), Bytes("old")) << c.what;
+    }
+    EXPECT_FALSE(fs::exists(out / "real" / "m")) << c.what;
+    if (c.refused) {
+      ASSERT_EQ(decoded.skipped.size(), 1u) << c.what;
+      EXPECT_EQ(decoded.skipped[0].name, c.member) << c.what;
+      EXPECT_NE(decoded.skipped[0].reason.find("symbolic link"), std::string::npos)
+          << c.what << ": " << decoded.skipped[0].reason;
+    } else {
+      EXPECT_TRUE(decoded.skipped.empty()) << c.what;
+      EXPECT_EQ(ReadAll(out / "m"), Bytes("new")) << c.what;
+    }
+    // No temporary file is left behind.
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+      EXPECT_EQ(entry.path().filename().string().rfind(".pak-", 0), std::string::npos)
+          << c.what << ": " << entry.path();
+    }
+  }
+}
+
+TEST(CPakArchiveUnsafe, LinkedFoldersInTheFolderTableAreRefused) {
   ScratchDir dir;
-  fs::create_directories(dir.Path() / "outside");
   fs::create_directories(dir.Path() / "out");
+  fs::create_directories(dir.Path() / "outside");
   fs::create_directory_symlink(dir.Path() / "outside", dir.Path() / "out" / "link");
   paktest::RawArchive raw;
-  raw.data = {'x', 0, 0};
-  raw.fileText = Record("link\\planted.txt", 0, 1) + Record("kept.txt", 0, 1);
-  raw.fileCount = 2;
-  WriteAll(dir.Path() / "l.pak", raw.Build());
-  const auto decoded = CPakArchive::Decode(dir / "out", dir / "l.pak");
-  EXPECT_EQ(decoded.skipped, std::vector<std::string>{"link\\planted.txt"});
-  EXPECT_FALSE(fs::exists(dir.Path() / "outside" / "planted.txt"));
-  EXPECT_EQ(ReadAll(dir.Path() / "out" / "kept.txt"), Bytes("x"));
+  raw.AddMember("f", "1");
+  raw.folderText = std::string("link\\made") + '\0' + "fine\\made" + '\0';
+  raw.folderCount = 2;
+  WriteAll(dir.Path() / "a.pak", raw.Build());
+  const auto decoded = CPakArchive::Decode(dir / "out", dir / "a.pak");
+  ASSERT_EQ(decoded.skipped.size(), 1u);
+  EXPECT_EQ(decoded.skipped[0].name, "link\\made");
+  EXPECT_FALSE(fs::exists(dir.Path() / "outside" / "made"));
+  EXPECT_TRUE(fs::is_directory(dir.Path() / "out" / "fine" / "made"));
+}
+
+TEST(CPakArchiveUnsafe, NamesTooLongForTheFileSystemAreRefusedAsSuch) {
+  ScratchDir dir;
+  const std::string longName(300, 'n');
+  paktest::RawArchive raw;
+  raw.AddMember(longName, "1");
+  raw.AddMember(longName + "\\inner", "2");
+  raw.AddMember("short", "3");
+  WriteAll(dir.Path() / "a.pak", raw.Build());
+  const auto decoded = CPakArchive::Decode(dir / "out", dir / "a.pak");
+  EXPECT_TRUE(decoded.failed.empty());
+  ASSERT_EQ(decoded.skipped.size(), 2u);
+  for (const util::PakSkip& skip : decoded.skipped) {
+    EXPECT_NE(skip.reason.find("too long"), std::string::npos) << skip.reason;
+  }
+  EXPECT_EQ(ReadAll(dir.Path() / "out" / "short"), Bytes("3"));
+}
+
+// --- What packing leaves out -----------------------------------------------------------------
+
+TEST(CPakArchiveCreate, EveryEntryLeftOutIsReportedWithItsReason) {
+  ScratchDir dir;
+  const fs::path src = dir.Path() / "src";
+  WriteText(src / "plain.txt", "plain");
+  WriteText(src / "sub" / "inner.txt", "inner");
+  WriteText(dir.Path() / "secret.txt", "secret");
+  fs::create_symlink("sub/inner.txt", src / "inside-link");
+  fs::create_symlink(dir.Path() / "secret.txt", src / "outside-link");
+  fs::create_symlink("nowhere", src / "dangling");
+  fs::create_symlink("loop", src / "loop");
+  fs::create_directory_symlink(src / "sub", src / "folder-link");
+  WriteText(src / "back\\slash", "x");
+  WriteText(src / std::string("one\x01") , "x");
+  WriteText(src / std::string("bad\xff"), "x");
+  ASSERT_EQ(::mkfifo((src / "fifo").c_str(), 0600), 0);
+
+  const auto created = CPakArchive::Create(src.string());
+  ASSERT_NE(created.archive, "") << created.error;
+  const std::map<std::string, std::string> expected = {
+      {"back\\slash", "separator"},
+      {"bad\xff", "not UTF-8"},
+      {"dangling", "dangling"},
+      {"fifo", "not a regular file"},
+      {"folder-link", "folder"},
+      {"loop", "loops"},
+      {std::string("one\x01"), "control character 1"},
+      {"outside-link", "outside"},
+  };
+  std::map<std::string, std::string> reported;
+  for (const util::PakSkip& skip : created.skipped) reported[skip.name] = skip.reason;
+  ASSERT_EQ(reported.size(), expected.size());
+  for (const auto& [name, words] : expected) {
+    ASSERT_EQ(reported.count(name), 1u) << name;
+    EXPECT_NE(reported[name].find(words), std::string::npos) << name << ": " << reported[name];
+  }
+  // A link to a file inside the folder stores that file's bytes; nothing from outside is stored.
+  CPakArchive archive;
+  ASSERT_EQ(archive.Load(created.archive), LoadStatus::kOk);
+  std::set<std::string> stored;
+  for (const util::PakEntry& entry : archive.Files()) stored.insert(entry.name);
+  EXPECT_EQ(stored, (std::set<std::string>{"inside-link", "plain.txt", "sub\\inner.txt"}));
+  EXPECT_EQ(archive.Read(*archive.Find("inside-link")), Bytes("inner"));
+}
+
+TEST(CPakArchiveCreate, UnreadableFoldersAreReported) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  ScratchDir dir;
+  WriteText(dir.Path() / "src" / "a.txt", "a");
+  WriteText(dir.Path() / "src" / "locked" / "b.txt", "b");
+  fs::permissions(dir.Path() / "src" / "locked", fs::perms::none);
+  const auto created = CPakArchive::Create(dir / "src");
+  fs::permissions(dir.Path() / "src" / "locked", fs::perms::owner_all);
+  ASSERT_NE(created.archive, "") << created.error;
+  ASSERT_EQ(created.skipped.size(), 1u);
+  EXPECT_EQ(created.skipped[0].name, "locked");
+  EXPECT_NE(created.skipped[0].reason.find("cannot read"), std::string::npos);
+}
+
+TEST(CPakArchiveCreate, TheTemporaryArchiveNeverFollowsAPlantedLink) {
+  ScratchDir dir;
+  WriteText(dir.Path() / "src" / "a.txt", "a");
+  WriteText(dir.Path() / "victim", "untouched");
+  // The name a fixed temporary would have had, and the archive's own name.
+  fs::create_symlink(dir.Path() / "victim", dir.Path() / "src.pak.part");
+  const auto created = CPakArchive::Create(dir / "src");
+  ASSERT_EQ(created.archive, dir / "src.pak") << created.error;
+  EXPECT_EQ(ReadAll(dir.Path() / "victim"), Bytes("untouched"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "src.pak.part"));
+  CPakArchive archive;
+  EXPECT_EQ(archive.Load(created.archive), LoadStatus::kOk);
+  // A link standing at the archive's name is replaced, not written through.
+  fs::remove(created.archive);
+  fs::create_symlink(dir.Path() / "victim", created.archive);
+  ASSERT_EQ(CPakArchive::Create(dir / "src").archive, dir / "src.pak");
+  EXPECT_EQ(ReadAll(dir.Path() / "victim"), Bytes("untouched"));
+  EXPECT_FALSE(fs::is_symlink(created.archive));
+  size_t leftovers = 0;
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    leftovers += entry.path().filename().string().rfind("src.pak.part-", 0) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(leftovers, 0u);
 }
 
 }  // namespace

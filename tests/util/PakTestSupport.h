@@ -75,6 +75,16 @@ struct RawArchive {
   int64_t dataStart = -1;  // -1: the real end of the tables, plus 1
   std::vector<uint8_t> data;
 
+  // A member laid out as a writer would: its record at the next offset, its bytes and the two
+  // zero bytes appended to the data.
+  void AddMember(const std::string& name, const std::string& bytes) {
+    fileText += name + '\x01' + std::to_string(data.size()) + '\x01' +
+                std::to_string(bytes.size()) + '\0';
+    ++fileCount;
+    data.insert(data.end(), bytes.begin(), bytes.end());
+    data.insert(data.end(), {0, 0});
+  }
+
   std::vector<uint8_t> Build() const {
     std::vector<uint8_t> out;
     PutU32(out, 0xC98C918Fu);

@@ -1,6 +1,7 @@
 # End-to-end check of tumbleroo-pak, run by ctest: cmake -DTOOL=... -DWORK=... -DFIXTURES=... -P
 # Packs a small tree, lists it, unpacks it and compares every file and folder; then the failures:
-# bad command lines, missing and non-archive files, and an archive with escaping members.
+# bad command lines, missing and non-archive files, an archive with escaping members, names that
+# would drive the terminal, links left out of packing and links planted in unpacking's way.
 cmake_minimum_required(VERSION 3.25)
 
 function(run expected)
@@ -78,5 +79,37 @@ expect_contains("${ERR}" "refused unsafe member: ..\\outside")
 if(NOT EXISTS ${WORK}/evil/out/good.txt OR EXISTS ${WORK}/evil/escape.txt OR
    EXISTS ${WORK}/evil/up.txt OR EXISTS ${WORK}/up.txt OR EXISTS ${WORK}/evil/outside)
   message(FATAL_ERROR "unsafe archive was not contained")
+endif()
+# Names with control characters are printed escaped: one line per member, nothing raw.
+string(ASCII 27 esc)
+file(WRITE "${WORK}/hostile/line\nbreak.txt" "x")
+file(WRITE "${WORK}/hostile/${esc}[31mred.txt" "y")
+run(0 ${TOOL} pack ${WORK}/hostile)
+run(0 ${TOOL} list ${WORK}/hostile.pak)
+set(expected "\\x1B[31mred.txt\t1\nline\\x0Abreak.txt\t1\n")
+if(NOT OUT STREQUAL expected)
+  message(FATAL_ERROR "list printed:\n${OUT}\nexpected:\n${expected}")
+endif()
+
+# Packing names every entry it leaves out and says so in its exit code.
+file(WRITE ${WORK}/secret.txt "secret")
+file(CREATE_LINK ${WORK}/secret.txt ${WORK}/hostile/outside-link SYMBOLIC)
+file(CREATE_LINK ${WORK}/nowhere ${WORK}/hostile/dangling SYMBOLIC)
+run(3 ${TOOL} pack ${WORK}/hostile)
+expect_contains("${ERR}" "left out dangling (dangling symbolic link)")
+expect_contains("${ERR}" "left out outside-link (symbolic link to a file outside the folder")
+run(0 ${TOOL} list ${WORK}/hostile.pak)
+string(FIND "${OUT}" "link" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "a link was stored:\n${OUT}")
+endif()
+
+# A link planted where a member goes is refused, and nothing is written where it points.
+file(MAKE_DIRECTORY ${WORK}/trap)
+file(CREATE_LINK ${WORK}/planted.txt ${WORK}/trap/a.txt SYMBOLIC)
+run(3 ${TOOL} unpack ${WORK}/src.pak ${WORK}/trap)
+expect_contains("${ERR}" "refused unsafe member: a.txt (a symbolic link stands at its name)")
+if(EXISTS ${WORK}/planted.txt OR NOT EXISTS ${WORK}/trap/sub/B.bin)
+  message(FATAL_ERROR "unpacking followed a planted link or stopped early")
 endif()
 file(REMOVE_RECURSE ${WORK})
