@@ -98,6 +98,8 @@ void CmsSTM::Step() {
     m_nextWrite = write + kSeekLead;
     if (m_nextWrite >= kBufferSize) m_nextWrite = 0;
     m_readPos = m_dataStart + m_seekPos / 4 * 4;
+    // A seek after the whole file was read must not leave the stream winding down.
+    m_ending = false;
   }
   int32_t amount = (write - m_nextWrite + kAhead + kBufferSize) % kBufferSize;
   if (amount <= 0) return;
