@@ -209,10 +209,12 @@ SoundResult CMixer::Stop(Id id) {
 SoundResult CMixer::SetCurrentPosition(Id id, uint32_t bytePos) {
   const Slot* s = Find(id);
   if (s == nullptr) return SoundResult::kBufferLost;
-  if (bytePos >= s->bytes) return SoundResult::kInvalidParam;
+  const uint32_t frame = bytePos / static_cast<uint32_t>(s->blockAlign);
   std::lock_guard lock(m_lock);
   Voice& v = m_voices[static_cast<size_t>(id.slot)];
-  v.pos = static_cast<uint64_t>(bytePos / static_cast<uint32_t>(s->blockAlign)) << 32;
+  // A size that is not whole frames leaves a tail no cursor may point into.
+  if (bytePos >= s->bytes || frame >= v.frames) return SoundResult::kInvalidParam;
+  v.pos = static_cast<uint64_t>(frame) << 32;
   ++v.serial;
   return SoundResult::kOk;
 }

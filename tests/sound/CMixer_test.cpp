@@ -200,6 +200,10 @@ TEST(Mixer, CursorsMoveWithTheMixAndWriteRunsAhead) {
   EXPECT_EQ(m.SetCurrentPosition(id, 402), sound::SoundResult::kOk);
   m.GetCurrentPosition(id, play, write);
   EXPECT_EQ(play, 400u);  // whole frames
+  // A buffer whose size is not whole frames: its tail is no place for the cursor.
+  const CMixer::Id odd = m.Create(10, 44100, 16, 2, 0);
+  EXPECT_EQ(m.SetCurrentPosition(odd, 4), sound::SoundResult::kOk);
+  EXPECT_EQ(m.SetCurrentPosition(odd, 8), sound::SoundResult::kInvalidParam);
 }
 
 TEST(Mixer, AdvanceLetsTimePassSilently) {
