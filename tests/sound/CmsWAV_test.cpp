@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "SoundFakes.h"
 #include "sound/SoundShared.h"
 #include "sound/spLibSound.h"
@@ -195,6 +197,43 @@ TEST(Wave, ContainersRoundTripByteForByte) {
   EXPECT_EQ(copy.WaveBlocks(), 3000);
   EXPECT_TRUE(std::equal(copy.Samples().begin(), copy.Samples().end(), wave.Samples().begin(),
                          wave.Samples().end()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Wave, ThreeDBuffersTakeThePanAsAPosition) {
+  DeviceRig rig;
+  sound::CmsWAV wave;
+  ASSERT_EQ(wave.Add(400, 16, 1, 44100), 0);
+  for (int32_t i = 0; i < 400; ++i) wave.Wave(i, 10000);
+  wave.BufferCreate(sound::DSBCAPS_CTRL3D | sound::DSBCAPS_CTRLVOLUME);
+  wave.BufferWrite();
+  ASSERT_TRUE(wave.Valid3D());
+  // Pan 1 at depth 2: two minimum distances away (-6 dB), on the right (the left loses more).
+  wave.PlaySE(1, 1, 0);
+  wave.SetPan(1, 2);
+  std::vector<int16_t> heard = soundtest::Pull(rig.out, 4);
+  const double atDistance = 10000 / std::sqrt(5.0);
+  const double side = std::pow(10.0, -(2000.0 / std::sqrt(5.0)) / 2000.0);
+  EXPECT_NEAR(heard[1], atDistance, 4);
+  EXPECT_NEAR(heard[0], atDistance * side, 4);
+  // Beyond the maximum distance of 32 the level no longer falls.
+  wave.Set3DPosition(0, 0, 100);
+  heard = soundtest::Pull(rig.out, 4);
+  EXPECT_NEAR(heard[0], 10000 / 32.0, 2);
+  EXPECT_NEAR(heard[1], 10000 / 32.0, 2);
+  // A buffer without the 3-D control ignores the 3-D calls.
+  sound::CmsWAV flat;
+  ASSERT_EQ(flat.Add(10, 16, 1, 44100), 0);
+  flat.BufferCreate(sound::DSBCAPS_CTRLPAN);
+  EXPECT_FALSE(flat.Valid3D());
+  flat.Set3DPosition(5, 0, 0);
+  flat.SetPan(-1);
+  int32_t pan = 0;
+  flat.Buffer()->GetPan(pan);
+  EXPECT_EQ(pan, -10000);
 }
 
 }  // namespace
