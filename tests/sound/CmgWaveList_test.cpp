@@ -25,9 +25,9 @@ struct ListRig {
       asked.push_back(text);
       return answer;
     });
-    soundtest::WavSpec spec;
+    soundtest::WavShape shape;
     for (const char* name : {"se_hit.wav", "se_jump.wav", "bgm.wav"})
-      dir.Write(name, soundtest::MakeWav(spec, soundtest::Pattern(400)));
+      dir.Write(name, soundtest::MakeWav(shape, soundtest::Pattern(400)));
   }
 };
 

@@ -22,10 +22,10 @@ struct StreamRig {
   std::string Make(int32_t count) {
     samples.clear();
     for (int32_t i = 0; i < count; ++i) samples.push_back(static_cast<int16_t>(i % 30000 + 1));
-    soundtest::WavSpec spec;
-    spec.channels = 1;
-    spec.hz = 44100;
-    dir.Write("long.wav", soundtest::MakeWav(spec, soundtest::Bytes16(samples)));
+    soundtest::WavShape shape;
+    shape.channels = 1;
+    shape.hz = 44100;
+    dir.Write("long.wav", soundtest::MakeWav(shape, soundtest::Bytes16(samples)));
     return dir.File("long.wav");
   }
   // Pulls output, a frame's worth of streaming between pulls; the left channel.

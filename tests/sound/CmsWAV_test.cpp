@@ -15,7 +15,7 @@ namespace {
 using soundtest::MakeWav;
 using soundtest::Pattern;
 using soundtest::TempDir;
-using soundtest::WavSpec;
+using soundtest::WavShape;
 
 TEST(WaveFormulas, VolumePanAndTempo) {
   struct V {
@@ -52,10 +52,10 @@ struct DeviceRig {
 TEST(Wave, LoadsThroughTheFileAccessAndPlaysAnEffect) {
   DeviceRig rig;
   TempDir dir;
-  WavSpec spec;
-  spec.hz = 22050;
+  WavShape shape;
+  shape.hz = 22050;
   const std::vector<uint8_t> samples = Pattern(800);
-  dir.Write("hit.wav", MakeWav(spec, samples));
+  dir.Write("hit.wav", MakeWav(shape, samples));
   sound::CmsWAV wave;
   ASSERT_EQ(wave.Load(dir.File("hit.wav")), 0);
   EXPECT_EQ(wave.WaveBit(), 16);
@@ -106,7 +106,7 @@ TEST(Wave, MissingAndLyingFilesDoNotLoad) {
   EXPECT_EQ(wave.Load(dir.File("none.wav")), 1);
   dir.Write("empty.wav", {});
   EXPECT_EQ(wave.Load(dir.File("empty.wav")), 1);
-  WavSpec cut;
+  WavShape cut;
   cut.dataField = 3;
   dir.Write("cut.wav", MakeWav(cut, Pattern(3)));
   EXPECT_EQ(wave.Load(dir.File("cut.wav")), 1);
@@ -166,13 +166,13 @@ TEST(Wave, SingleSamplesThroughTheWordAccess) {
 
 TEST(Wave, ContainersRoundTripByteForByte) {
   TempDir dir;
-  WavSpec spec;
-  spec.bits = 16;
-  spec.channels = 1;
-  spec.hz = 11025;
+  WavShape shape;
+  shape.bits = 16;
+  shape.channels = 1;
+  shape.hz = 11025;
   std::vector<int16_t> ramp;
   for (int32_t i = 0; i < 3000; ++i) ramp.push_back(static_cast<int16_t>((i % 200) * 40));
-  dir.Write("src.wav", MakeWav(spec, soundtest::Bytes16(ramp)));
+  dir.Write("src.wav", MakeWav(shape, soundtest::Bytes16(ramp)));
   sound::CmsWAV wave;
   ASSERT_EQ(wave.Load(dir.File("src.wav")), 0);
   for (const int32_t mode : {1, 2}) {

@@ -66,7 +66,7 @@ inline void Le16(std::vector<uint8_t>& b, uint32_t v) {
 }
 inline void Tag(std::vector<uint8_t>& b, const char* t) { b.insert(b.end(), t, t + 4); }
 
-struct WavSpec {
+struct WavShape {
   int32_t formatTag = 1;
   int32_t channels = 2;
   int32_t hz = 22050;
@@ -78,7 +78,7 @@ struct WavSpec {
 };
 
 // A RIFF WAVE file around the given sample bytes.
-inline std::vector<uint8_t> MakeWav(const WavSpec& w, const std::vector<uint8_t>& samples) {
+inline std::vector<uint8_t> MakeWav(const WavShape& w, const std::vector<uint8_t>& samples) {
   std::vector<uint8_t> b;
   Tag(b, "RIFF");
   Le32(b, 0);

@@ -9,11 +9,11 @@ namespace {
 
 using soundtest::MakeWav;
 using soundtest::Pattern;
-using soundtest::WavSpec;
+using soundtest::WavShape;
 
 struct RiffCase {
   const char* name;
-  WavSpec spec;
+  WavShape shape;
   size_t sampleBytes;
   bool loads;
   int32_t dataSize;  // expected when it loads
@@ -44,7 +44,7 @@ TEST(WaveScan, RiffFilesLoadOrAreRefusedByTheirHeaders) {
   for (const RiffCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<uint8_t> samples = Pattern(c.sampleBytes);
-    const std::vector<uint8_t> file = MakeWav(c.spec, samples);
+    const std::vector<uint8_t> file = MakeWav(c.shape, samples);
     sound::WaveScan scan;
     ASSERT_EQ(sound::ScanWaveBytes(file, false, scan), c.loads);
     if (!c.loads) {
@@ -55,12 +55,12 @@ TEST(WaveScan, RiffFilesLoadOrAreRefusedByTheirHeaders) {
     EXPECT_EQ(scan.source, sound::WaveSource::kRiff);
     EXPECT_EQ(h.dataSize, c.dataSize);
     EXPECT_EQ(h.bits, c.bits);
-    EXPECT_EQ(h.channels, c.spec.channels);
-    EXPECT_EQ(h.hz, c.spec.hz);
-    EXPECT_EQ(h.blockSize, c.bits / 8 * c.spec.channels);
+    EXPECT_EQ(h.channels, c.shape.channels);
+    EXPECT_EQ(h.hz, c.shape.hz);
+    EXPECT_EQ(h.blockSize, c.bits / 8 * c.shape.channels);
     EXPECT_EQ(h.blocks, c.dataSize / h.blockSize);
-    EXPECT_EQ(h.formatKey, c.bits + c.spec.channels);
-    EXPECT_EQ(h.fmtSize, c.spec.fmtSize);
+    EXPECT_EQ(h.formatKey, c.bits + c.shape.channels);
+    EXPECT_EQ(h.fmtSize, c.shape.fmtSize);
     ASSERT_EQ(scan.samples.size(), static_cast<size_t>(c.dataSize));
     EXPECT_TRUE(std::equal(scan.samples.begin(), scan.samples.end(), samples.begin()));
     EXPECT_EQ(scan.dataOffset, static_cast<int64_t>(file.size() - c.sampleBytes));
@@ -68,9 +68,9 @@ TEST(WaveScan, RiffFilesLoadOrAreRefusedByTheirHeaders) {
 }
 
 TEST(WaveScan, InformationalSizesAreKept) {
-  WavSpec spec;
-  spec.fact = true;
-  const std::vector<uint8_t> file = MakeWav(spec, Pattern(80));
+  WavShape shape;
+  shape.fact = true;
+  const std::vector<uint8_t> file = MakeWav(shape, Pattern(80));
   sound::WaveScan scan;
   ASSERT_TRUE(sound::ScanWaveBytes(file, false, scan));
   EXPECT_EQ(scan.header.factSize, 4);
