@@ -21,6 +21,7 @@
 #include "input/spLibInput.h"
 #include "platform/CWindow.h"
 #include "present/CDisplayDevice.h"
+#include "sound/spLibSound.h"
 #include "version.h"
 
 namespace {
@@ -186,6 +187,7 @@ int main(int argc, char** argv) {
   present::CDisplayDevice* display = displayOwned.get();
   root.SetDisplayDevice(std::move(displayOwned));
   root.SetInputDevice(std::make_unique<input::spLibInput>());
+  root.SetSoundDevice(std::make_unique<sound::spLibSound>());
 
   {
     platform::CWindow form1;
