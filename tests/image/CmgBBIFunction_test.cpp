@@ -136,8 +136,12 @@ TEST(KeyingEdgeTable, RowsHoldPairSumsOverTheRunLength) {
     const int32_t n = (r + 1) / 2;
     for (int32_t i = 0; i < 128; ++i) {
       if (i < n) {
-        if (i == 0 || (i == n - 1 && r % 2 == 0)) EXPECT_GT(t[base + i], 0) << "r " << r;
-        if (i > 0) EXPECT_LE(t[base + i], t[base + i - 1]) << "r " << r << " i " << i;
+        if (i == 0 || (i == n - 1 && r % 2 == 0)) {
+          EXPECT_GT(t[base + i], 0) << "r " << r;
+        }
+        if (i > 0) {
+          EXPECT_LE(t[base + i], t[base + i - 1]) << "r " << r << " i " << i;
+        }
       } else {
         EXPECT_EQ(t[base + i], 0) << "r " << r << " i " << i;
       }
