@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "bbi.h"
+#include "convert_kernels.h"
+#include "cpu.h"
 #include "blivo.h"
 #include "pixel_math.h"
 
@@ -80,6 +82,12 @@ int32_t FromBitmap(void* image, const void* bits, int32_t stride, int32_t bytesP
 
 }  // namespace
 
+void blivo::To32From24_Ref(uint32_t* out, const uint8_t* in, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    out[i] = static_cast<uint32_t>(in[3 * i]) | static_cast<uint32_t>(in[3 * i + 1]) << 8 |
+             static_cast<uint32_t>(in[3 * i + 2]) << 16;
+}
+
 extern "C" {
 
 BLIVO_API int32_t BBIBltTo32from8(void* image, const void* bits, const void* palette,
@@ -92,11 +100,8 @@ BLIVO_API int32_t BBIBltTo32from8(void* image, const void* bits, const void* pal
 }
 
 BLIVO_API int32_t BBIBltTo32from24(void* image, const void* bits, int32_t stride) {
-  return FromBitmap(image, bits, stride, 3, [](uint32_t* out, const uint8_t* in, int32_t n) {
-    for (int32_t i = 0; i < n; ++i)
-      out[i] = static_cast<uint32_t>(in[3 * i]) | static_cast<uint32_t>(in[3 * i + 1]) << 8 |
-               static_cast<uint32_t>(in[3 * i + 2]) << 16;
-  });
+  const auto row = HostIsa().avx2 ? &To32From24_Avx2 : &To32From24_Ref;
+  return FromBitmap(image, bits, stride, 3, row);
 }
 
 BLIVO_API int32_t BBIBltTo32from32(void* image, const void* bits, int32_t stride) {

@@ -87,6 +87,55 @@ bool MaskSane(uint32_t m) {
   return (shifted & (shifted + 1)) == 0;  // one run of bits
 }
 
+// One channel of a bit-field pixel widened (or narrowed) to 8 bits; 0 for an empty mask.
+uint32_t Channel(uint32_t v, uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const int bits = std::popcount(mask);
+  uint32_t c = (v & mask) >> shift;
+  if (bits >= 8) return (c >> (bits - 8)) & 0xFF;
+  uint32_t out = 0;
+  for (int filled = 0; filled < 8; filled += bits) out = (out << bits) | c;
+  return (out >> ((8 + bits - 1) / bits * bits - 8)) & 0xFF;
+}
+
+// Walks a run-length stream (8 or 4 bits a pixel) and says whether every run, copy and jump
+// stays inside the image and inside the bytes present.
+bool RunsInside(std::span<const uint8_t> bytes, const BitmapHeader& h) {
+  const int64_t width = h.width, height = h.height;
+  const bool four = h.compression == 2;
+  size_t at = h.dataOffset;
+  int64_t x = 0, y = 0;
+  while (at + 2 <= bytes.size()) {
+    const uint8_t count = bytes[at], code = bytes[at + 1];
+    at += 2;
+    if (count > 0) {
+      if (y >= height || x + count > width) return false;
+      x += count;
+      continue;
+    }
+    if (code == 0) {  // end of line
+      x = 0;
+      if (++y > height) return false;
+    } else if (code == 1) {  // end of picture
+      return true;
+    } else if (code == 2) {  // jump
+      if (at + 2 > bytes.size()) return false;
+      x += bytes[at];
+      y += bytes[at + 1];
+      at += 2;
+      if (x > width || y >= height) return false;
+    } else {  // a copy of `code` pixels, padded to whole words
+      if (y >= height || x + code > width) return false;
+      const size_t data = four ? (code + 1u) / 2 : code;
+      at += (data + 1) & ~size_t{1};
+      if (at > bytes.size()) return false;
+      x += code;
+    }
+  }
+  return true;  // a stream that stops early leaves the rest of the picture empty
+}
+
 // Header checks every bitmap passes before any reader, ours or the picture loader, sees it.
 bool BitmapSane(std::span<const uint8_t> bytes, const BitmapHeader& h) {
   const uint64_t size = bytes.size();
@@ -103,7 +152,7 @@ bool BitmapSane(std::span<const uint8_t> bytes, const BitmapHeader& h) {
   if (h.width * rows > CmgBBIBase::kMaxPixels) return false;
   if (h.dataOffset < 14 + h.infoSize || h.dataOffset >= size) return false;
   if (h.imageSize != 0 && h.imageSize > size - h.dataOffset) return false;
-  if (h.bits <= 8 && h.colours > (1u << h.bits)) return false;
+  if (h.colours > 256 || (h.bits <= 8 && h.colours > (1u << h.bits))) return false;
   // Run-length rows only run bottom to top.
   if ((h.compression == 1 || h.compression == 2) && h.height < 0) return false;
   if (h.compression == 3 && h.infoSize >= 40) {
@@ -112,6 +161,8 @@ bool BitmapSane(std::span<const uint8_t> bytes, const BitmapHeader& h) {
     if ((h.masks[0] & h.masks[1]) || (h.masks[0] & h.masks[2]) || (h.masks[1] & h.masks[2]))
       return false;
   }
+  if ((h.compression == 1 && h.bits == 8) || (h.compression == 2 && h.bits == 4))
+    if (!RunsInside(bytes, h)) return false;
   // Densities a thousand times apart describe no real device.
   if (h.densityX > 0 && h.densityY > 0 &&
       (h.densityX > 1000 * h.densityY || h.densityY > 1000 * h.densityX))
@@ -150,7 +201,9 @@ int32_t CmgBBIBase::ReadBitmap(Block& b, std::span<const uint8_t> bytes, LoadInf
   // Only uncompressed rows, or 32-bit rows with the standard masks, are read raw.
   const bool standardMasks = h.bits == 32 && h.masks[0] == 0x00FF0000 &&
                              h.masks[1] == 0x0000FF00 && h.masks[2] == 0x000000FF;
-  if (h.compression != 0 && !(h.compression == 3 && standardMasks)) return 1;
+  // Other 32-bit bit fields are unpacked channel by channel below.
+  const bool fieldMasks = h.bits == 32 && h.compression == 3 && !standardMasks;
+  if (h.compression != 0 && !(h.compression == 3 && h.bits == 32)) return 1;
 
   const auto width = static_cast<int32_t>(h.width);
   const auto rows = static_cast<int32_t>(h.height < 0 ? -h.height : h.height);
@@ -177,7 +230,18 @@ int32_t CmgBBIBase::ReadBitmap(Block& b, std::span<const uint8_t> bytes, LoadInf
   uint8_t* pixels = block.data() + BLIVO_BBI_PICT;
   const int64_t xlen = int64_t{width} * 4;
   bool flip = false;
-  if (h.bits == 32) {
+  if (fieldMasks) {
+    const uint32_t alphaMask = h.infoSize >= 56 ? h.masks[3] : 0;
+    for (int32_t y = 0; y < rows; ++y) {
+      const int32_t to = h.height > 0 ? rows - 1 - y : y;
+      auto* dst = reinterpret_cast<uint32_t*>(pixels + xlen * to);
+      for (int32_t x = 0; x < width; ++x) {
+        const uint32_t v = U32(bytes, h.dataOffset + static_cast<size_t>(stride * y) + 4u * x);
+        dst[x] = (Channel(v, alphaMask) << 24) | (Channel(v, h.masks[0]) << 16) |
+                 (Channel(v, h.masks[1]) << 8) | Channel(v, h.masks[2]);
+      }
+    }
+  } else if (h.bits == 32) {
     // Stored rows straight in, bottom-up files the other way round.
     for (int32_t y = 0; y < rows; ++y) {
       const int32_t to = h.height > 0 ? rows - 1 - y : y;

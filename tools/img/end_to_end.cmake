@@ -1,0 +1,65 @@
+# End-to-end check of tumbleroo-img, run by ctest: cmake -DTOOL=... -DWORK=... -DSUITE=... -P
+# Converts a bitmap to block files in every mode and back, reads what info says, and checks the
+# failures: bad command lines, missing, damaged and non-image files.
+cmake_minimum_required(VERSION 3.25)
+
+function(run expected)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expected)
+    message(FATAL_ERROR "'${ARGN}' exited ${rc}, expected ${expected}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+  set(OUT "${out}" PARENT_SCOPE)
+  set(ERR "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_contains text what)
+  string(FIND "${text}" "${what}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "expected to find '${what}' in:\n${text}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(src ${SUITE}/g/rgb24.bmp)
+
+run(0 ${TOOL} info ${src})
+expect_contains("${OUT}" "127 x 64, bitmap, 24 bits")
+
+# Every mode round-trips: block file back to a 24-bit bitmap equal to the original's pixels.
+run(0 ${TOOL} convert ${src} ${WORK}/ref.bmp)
+foreach(mode -1 0 1 2 3)
+  run(0 ${TOOL} convert ${src} ${WORK}/m${mode}.bbi --compress ${mode})
+  run(0 ${TOOL} info ${WORK}/m${mode}.bbi)
+  expect_contains("${OUT}" "127 x 64, block file")
+  if(mode EQUAL -1)
+    expect_contains("${OUT}" "stored")
+  endif()
+  run(0 ${TOOL} convert ${WORK}/m${mode}.bbi ${WORK}/back${mode}.bmp)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/ref.bmp ${WORK}/back${mode}.bmp
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "mode ${mode} did not round-trip")
+  endif()
+endforeach()
+run(0 ${TOOL} convert ${SUITE}/g/rgb16.bmp ${WORK}/pic.bbi)
+run(0 ${TOOL} info ${SUITE}/g/rgb16.bmp)
+expect_contains("${OUT}" "picture")
+run(0 ${TOOL} convert ${src} ${WORK}/alpha.bmp --alpha)
+run(0 ${TOOL} info ${WORK}/alpha.bmp)
+expect_contains("${OUT}" "32 bits")
+
+# Failures: one line naming the file and the reason, exit 1.
+file(WRITE ${WORK}/junk.png "this is no picture")
+run(1 ${TOOL} info ${WORK}/junk.png)
+expect_contains("${ERR}" "junk.png: not an image")
+run(1 ${TOOL} info ${WORK}/missing.bmp)
+expect_contains("${ERR}" "missing.bmp: cannot be opened")
+run(1 ${TOOL} convert ${SUITE}/b/badrle.bmp ${WORK}/x.bbi)
+run(1 ${TOOL} convert ${src} ${WORK}/no/such/folder/x.bbi)
+expect_contains("${ERR}" "cannot be written")
+run(2 ${TOOL})
+run(2 ${TOOL} frobnicate)
+run(2 ${TOOL} convert ${src})
+run(2 ${TOOL} convert ${src} ${WORK}/y.bbi --compress 9)
+run(2 ${TOOL} convert ${src} ${WORK}/y.bbi --bogus)
