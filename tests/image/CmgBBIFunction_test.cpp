@@ -136,8 +136,12 @@ TEST(KeyingEdgeTable, RowsHoldPairSumsOverTheRunLength) {
     const int32_t n = (r + 1) / 2;
     for (int32_t i = 0; i < 128; ++i) {
       if (i < n) {
-        if (i == 0 || (i == n - 1 && r % 2 == 0)) EXPECT_GT(t[base + i], 0) << "r " << r;
-        if (i > 0) EXPECT_LE(t[base + i], t[base + i - 1]) << "r " << r << " i " << i;
+        if (i == 0 || (i == n - 1 && r % 2 == 0)) {
+          EXPECT_GT(t[base + i], 0) << "r " << r;
+        }
+        if (i > 0) {
+          EXPECT_LE(t[base + i], t[base + i - 1]) << "r " << r << " i " << i;
+        }
       } else {
         EXPECT_EQ(t[base + i], 0) << "r " << r << " i " << i;
       }
@@ -262,6 +266,63 @@ TEST_F(ImageFunction, BltRectCopiesOnlyTheRectangle) {
   CmgBBI untouched = Filled(8, 8, 0);
   EXPECT_EQ(fn.BBIBltRect(untouched, src, empty), 1);
   EXPECT_EQ(Px(untouched), Px(Filled(8, 8, 0)));
+}
+
+TEST_F(ImageFunction, GradientBoxesFollowTheirCornersInEitherOrder) {
+  const uint32_t tl = 0xFF0000FFu, tr = 0x8000FF00u, bl = 0x40FF0000u, br = 0xFFFFFFFFu;
+  CmgBBI want = Filled(12, 9, 0x11111111u);
+  fn.BBIDrawBox(want, 2, 1, 8, 6, 0, tl, tr, bl, br);
+  // The same box given from every corner, colours named by the corner they sit at.
+  const int32_t corners[4][2] = {{2, 1}, {9, 1}, {2, 6}, {9, 6}};
+  const uint32_t colours[4] = {tl, tr, bl, br};
+  for (int from = 0; from < 4; ++from) {
+    const int to = 3 - from;
+    const int32_t x1 = corners[from][0], y1 = corners[from][1];
+    const int32_t x2 = corners[to][0], y2 = corners[to][1];
+    // c1 at (x1, y1), c2 at (x2, y1), c3 at (x1, y2), c4 at (x2, y2).
+    auto at = [&](int32_t x, int32_t y) {
+      for (int k = 0; k < 4; ++k)
+        if (corners[k][0] == x && corners[k][1] == y) return colours[k];
+      return 0u;
+    };
+    CmgBBI got = Filled(12, 9, 0x11111111u);
+    EXPECT_EQ(fn.dwDrawMap(got, x1, y1, x2, y2, at(x1, y1), at(x2, y1), at(x1, y2), at(x2, y2)), 0);
+    EXPECT_EQ(Px(got), Px(want)) << "from corner " << from;
+  }
+  CmgBBI split = Filled(12, 9, 0x11111111u);
+  EXPECT_EQ(fn.DrawMap(split, 2, 1, 9, 6, 0, 0, 255, 255, 0, 255, 0, 128, 255, 0, 0, 64, 255, 255,
+                       255, 300),
+            0);
+  EXPECT_EQ(Px(split), Px(want));
+  // Colour only: every pixel keeps its alpha.
+  CmgBBI colour = Filled(12, 9, 0x33000000u);
+  EXPECT_EQ(fn.DrawMapColor(colour, 0, 0, 11, 8, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0), 0);
+  for (uint32_t p : Px(colour)) EXPECT_EQ(p, 0x33FF0000u);
+}
+
+TEST_F(ImageFunction, LinesAndCirclesDrawFromTheirColours) {
+  CmgBBI line = Filled(12, 3, 0);
+  EXPECT_EQ(fn.DrawLine(line, -1, 1, 10, 1, 0, 0, 0, 0, 255, 255, 255, 255), 0);
+  EXPECT_EQ(line.dwGetPixel(0, 1), 0x00000000u);
+  EXPECT_EQ(line.dwGetPixel(11, 1), 0xFFFFFFFFu);
+  for (int32_t x = 1; x < 12; ++x) EXPECT_GT(line.dwGetPixel(x, 1), line.dwGetPixel(x - 1, 1));
+  EXPECT_EQ(line.dwGetPixel(5, 0), 0u);
+
+  CmgBBI disc = Filled(11, 11, 0x12345678u);
+  EXPECT_EQ(fn.DrawCircle(disc, 0, 0, 10, 10, 255, 255, 255, 255, 0, 0, 0, 255), 0);
+  EXPECT_EQ(disc.dwGetPixel(5, 5), 0xFFFFFFFFu);  // the centre takes the inner colour
+  EXPECT_EQ(disc.dwGetPixel(0, 0), 0x12345678u);  // a corner lies outside the circle
+  EXPECT_LT(disc.dwGetPixel(1, 5) & 0xFF, 0x40u);   // near the rim: close to the outer colour
+
+  CmgBBI ring = Filled(11, 11, 0);
+  EXPECT_EQ(fn.dwDrawCircleLE(ring, 5, 5, 3, 0xFFFF0000u), 0);
+  EXPECT_EQ(ring.dwGetPixel(8, 5), 0xFFFF0000u);
+  EXPECT_EQ(ring.dwGetPixel(5, 5), 0u);
+
+  CmgBBI soft = Filled(10, 10, 0xFF000000u);
+  EXPECT_EQ(fn.dwDrawLineAntiAreas(soft, 0, 0, 9, 9, 0xFFFFFFFFu, 0xFFFFFFFFu), 0);
+  EXPECT_EQ(soft.dwGetPixel(4, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(soft.dwGetPixel(0, 9), 0xFF000000u);
 }
 
 TEST_F(ImageFunction, ChooseColorSetsOnlyTheGivenComponents) {
