@@ -6,7 +6,8 @@
  * a start address, a byte stride per buffer, a width (in pixels, samples or units) and a row
  * count. A rectangle is refused (nothing touched) when a width or row count is negative, when a
  * stride is smaller than the row it steps over (rows > 1), when the rectangle spans more than
- * INT32_MAX bytes, or when a buffer it needs is null. A width or row count of 0 is no work: the
+ * INT32_MAX bytes, or when a buffer it needs is null; a single count whose bytes would pass
+ * INT32_MAX is refused likewise. A width or row count of 0 is no work: the
  * routine returns its done result. Rows are visited top to bottom, pixels left to right; where a
  * destination overlaps a source, a pixel read later sees what was written earlier.
  *
@@ -137,7 +138,7 @@ BLIVO_API int32_t UsdAlphaBump(void* dst, const void* src, int32_t dstStride, in
 
 /* ---- RastaRize: row kernels -----------------------------------------------------------------
  * count units with the run count encoding. The MMX and Pentium members give identical bytes.
- * Result 0, or 1 for a negative count or a null row. */
+ * Result 0, or 1 for a refused count or a null row. */
 BLIVO_API int32_t RastaRizeCopyMMX(void* dst, const void* src, int32_t count);
 BLIVO_API int32_t RastaRizeCopyPentium(void* dst, const void* src, int32_t count);
 BLIVO_API int32_t RastaRizeAddMMX(void* dst, const void* src, int32_t count);
@@ -204,7 +205,7 @@ BLIVO_DESCRIPTOR_FAMILY(Tr)
 #undef BLIVO_DESCRIPTOR_FAMILY
 
 /* ---- Bv: samples and pixel formats -----------------------------------------------------------
- * Result 0, or 1 for a negative count, a null buffer or a refused rectangle. */
+ * Result 0, or 1 for a refused count or rectangle or a null buffer. */
 
 /* count 32-bit units, run count encoding. */
 BLIVO_API int32_t BvMov(void* dst, const void* src, int32_t count);

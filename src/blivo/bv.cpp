@@ -24,10 +24,12 @@ int16_t Clamp16(int32_t v) {
 }
 int32_t Volume(int32_t v) { return v < 0 ? 0 : (v > 256 ? 256 : v); }
 
-// count items; fn(i) does item i. 1 for a negative count or a null buffer when there is work.
+// count items of at most itemBytes in any buffer; fn(i) does item i. 1 for a negative count,
+// one whose bytes pass INT32_MAX, or a null buffer when there is work.
 template <typename F>
-int32_t Items(int32_t count, const void* a, const void* b, F fn) {
-  if (count < 0 || (count > 0 && (a == nullptr || b == nullptr))) return kNothing;
+int32_t Items(int32_t count, int32_t itemBytes, const void* a, const void* b, F fn) {
+  if (count < 0 || count > INT32_MAX / itemBytes || (count > 0 && (a == nullptr || b == nullptr)))
+    return kNothing;
   for (int32_t i = 0; i < count; ++i) fn(int64_t{i});
   return kDone;
 }
@@ -37,7 +39,7 @@ template <typename F>
 int32_t Frames(void* dst, const void* src, int32_t count, F fn) {
   auto* d = static_cast<uint8_t*>(dst);
   const auto* s = static_cast<const uint8_t*>(src);
-  return Items(count, dst, src, [&](int64_t i) {
+  return Items(count, 4, dst, src, [&](int64_t i) {
     for (int64_t c = 2 * i; c < 2 * i + 2; ++c)
       rows::Store16(d + 2 * c, static_cast<uint16_t>(fn(rows::LoadS16(d + 2 * c),
                                                         rows::LoadS16(s + 2 * c))));
@@ -50,7 +52,8 @@ int32_t Pixels(void* dst, const void* src, int32_t count, int32_t inBytes, int32
                F fn) {
   auto* d = static_cast<uint8_t*>(dst);
   const auto* s = static_cast<const uint8_t*>(src);
-  return Items(count, dst, src, [&](int64_t i) { fn(d + outBytes * i, s + inBytes * i); });
+  return Items(count, inBytes > outBytes ? inBytes : outBytes, dst, src,
+               [&](int64_t i) { fn(d + outBytes * i, s + inBytes * i); });
 }
 
 uint16_t To4444(uint32_t p) {
@@ -98,7 +101,7 @@ BLIVO_API int32_t BvMov(void* dst, const void* src, int32_t count) {
   return RastaRizeCopyMMX(dst, src, count);
 }
 BLIVO_API int32_t BvZro(void* dst, const void*, int32_t count) {
-  if (count < 0 || (count > 0 && dst == nullptr)) return kNothing;
+  if (count < 0 || count > INT32_MAX / 4 || (count > 0 && dst == nullptr)) return kNothing;
   if (count > 0) std::memset(dst, 0, static_cast<size_t>(count) * 4);
   return kDone;
 }
@@ -118,7 +121,7 @@ BLIVO_API int32_t BvMusic(void* dst, const void* src, int32_t count, int32_t lef
   const int32_t vol[2] = {Volume(leftVolume), Volume(rightVolume)};
   auto* d = static_cast<uint8_t*>(dst);
   const auto* s = static_cast<const uint8_t*>(src);
-  return Items(count, dst, src, [&](int64_t i) {
+  return Items(count, 4, dst, src, [&](int64_t i) {
     for (int64_t c = 0; c < 2; ++c) {
       const int32_t in = rows::LoadS16(s + 2 * (srcMono != 0 ? i : 2 * i + c));
       uint8_t* out = d + 2 * (2 * i + c);
@@ -259,7 +262,7 @@ BLIVO_API int32_t SeFormat(void* dst, const void* src, int32_t count, int32_t bi
   auto* d = static_cast<uint8_t*>(dst);
   const auto* s = static_cast<const uint8_t*>(src);
   const int64_t bytes = bits / 8;
-  return Items(count, dst, src, [&](int64_t i) {
+  return Items(count, 4, dst, src, [&](int64_t i) {
     int32_t sample[2] = {0, 0};
     for (int64_t c = 0; c < channels; ++c) {
       const uint8_t* p = s + (i * channels + c) * bytes;

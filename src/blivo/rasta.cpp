@@ -11,8 +11,9 @@ using blivo::kNothing;
 namespace rowk = blivo::rowk;
 
 // The encoding's one, two and groups of four add up to count units, so one call covers them.
+// A count whose bytes pass INT32_MAX cannot describe a row anyone holds.
 bool Refused(const void* a, const void* b, int32_t count) {
-  return count < 0 || (count > 0 && (a == nullptr || b == nullptr));
+  return count < 0 || count > INT32_MAX / 4 || (count > 0 && (a == nullptr || b == nullptr));
 }
 
 int32_t Copy(void* dst, const void* src, int32_t count, rowk::CopyFn fn) {

@@ -80,6 +80,7 @@ TEST(BvMoves, RunCountEncodingAndRefusals) {
                      CountFn{ExpandAlphaMMXCluc}}) {
     EXPECT_EQ(fn(&one, &one, -1), 1);
     EXPECT_EQ(fn(&one, &one, INT32_MIN), 1);
+    EXPECT_EQ(fn(&one, &one, INT32_MAX), 1);  // more bytes than a buffer can hold
     EXPECT_EQ(fn(nullptr, &one, 1), 1);
     EXPECT_EQ(fn(nullptr, nullptr, 0), 0);
   }

@@ -74,6 +74,8 @@ TEST(RastaRize, RefusedCounts) {
     EXPECT_EQ(p.mmx(nullptr, s, 2), 1) << p.name;
     EXPECT_EQ(p.pentium(d, nullptr, 2), 1) << p.name;
     EXPECT_EQ(p.mmx(nullptr, nullptr, 0), 0) << p.name;
+    EXPECT_EQ(p.mmx(d, s, INT32_MAX / 4 + 1), 1) << p.name;  // more bytes than a row can hold
+    EXPECT_EQ(p.pentium(d, s, INT32_MAX), 1) << p.name;
   }
   EXPECT_EQ(RastaRizeBrendADD(d, s, s, 0, -4), 1);
   EXPECT_EQ(RastaRizeBrendSUB(d, s, nullptr, 0, 1), 1);
