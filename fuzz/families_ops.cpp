@@ -27,20 +27,28 @@ class Reader {
   int32_t Size() {
     const uint8_t kind = Byte();
     switch (kind % 10) {
-      case 0: return INT32_MIN;
-      case 1: return INT32_MAX;
-      case 2: return static_cast<int32_t>(Word());
-      case 3: return -static_cast<int32_t>(Byte() % 9);
-      default: return static_cast<int32_t>(kind / 10 % 13);
+      case 0:
+        return INT32_MIN;
+      case 1:
+        return INT32_MAX;
+      case 2:
+        return static_cast<int32_t>(Word());
+      case 3:
+        return -static_cast<int32_t>(Byte() % 9);
+      default:
+        return static_cast<int32_t>(kind / 10 % 13);
     }
   }
   // Mostly a stride that fits rowBytes with some slack, sometimes anything.
   int32_t Stride(int64_t rowBytes) {
     const uint8_t kind = Byte();
     switch (kind % 8) {
-      case 0: return static_cast<int32_t>(Word());
-      case 1: return -static_cast<int32_t>(kind / 8);
-      case 2: return static_cast<int32_t>(rowBytes > 0 ? rowBytes - 1 : 0);
+      case 0:
+        return static_cast<int32_t>(Word());
+      case 1:
+        return -static_cast<int32_t>(kind / 8);
+      case 2:
+        return static_cast<int32_t>(rowBytes > 0 ? rowBytes - 1 : 0);
       default: {
         const int64_t s = rowBytes + kind / 8 % 9;
         return s > INT32_MAX ? INT32_MAX : static_cast<int32_t>(s);
@@ -151,12 +159,24 @@ struct Rect2Op {
   int32_t dstBytes, srcBytes, nx, ny;
 };
 const Rect2Op kRect2[] = {
-    {UsdADD, 4, 4, 1, 1},       {UsdSUB, 4, 4, 1, 1},         {UsdXORADD, 4, 4, 1, 1},
-    {UsdXORSUB, 4, 4, 1, 1},    {UsdCopy, 4, 4, 1, 1},        {UsdCopyPentium, 4, 4, 1, 1},
-    {UsdAlpha, 4, 4, 1, 1},     {UsdAlphaFast, 4, 4, 1, 1},   {UsdColorDown, 2, 4, 1, 1},
-    {UsdXOR, 4, 4, 1, 1},       {UsdAreas, 4, 4, 2, 2},       {UsdAntiAreas16, 2, 4, 2, 2},
-    {RastaRizeCopyFour, 4, 4, 1, 1}, {BvAntiAreas2, 4, 4, 2, 2}, {BvAntiAreas4, 4, 4, 4, 4},
-    {LibTrUAreas, 4, 4, 2, 1},  {LibTrVAreas, 4, 4, 1, 2},    {LibTrDoubleUAreas, 4, 4, 4, 1},
+    {UsdADD, 4, 4, 1, 1},
+    {UsdSUB, 4, 4, 1, 1},
+    {UsdXORADD, 4, 4, 1, 1},
+    {UsdXORSUB, 4, 4, 1, 1},
+    {UsdCopy, 4, 4, 1, 1},
+    {UsdCopyPentium, 4, 4, 1, 1},
+    {UsdAlpha, 4, 4, 1, 1},
+    {UsdAlphaFast, 4, 4, 1, 1},
+    {UsdColorDown, 2, 4, 1, 1},
+    {UsdXOR, 4, 4, 1, 1},
+    {UsdAreas, 4, 4, 2, 2},
+    {UsdAntiAreas16, 2, 4, 2, 2},
+    {RastaRizeCopyFour, 4, 4, 1, 1},
+    {BvAntiAreas2, 4, 4, 2, 2},
+    {BvAntiAreas4, 4, 4, 4, 4},
+    {LibTrUAreas, 4, 4, 2, 1},
+    {LibTrVAreas, 4, 4, 1, 2},
+    {LibTrDoubleUAreas, 4, 4, 4, 1},
     {LibTrDoubleVAreas, 4, 4, 1, 4},
 };
 
@@ -173,16 +193,28 @@ struct CountOp {
   int32_t dstBytes, srcBytes;
 };
 const CountOp kCounts[] = {
-    {RastaRizeCopyMMX, 4, 4}, {RastaRizeCopyPentium, 4, 4}, {RastaRizeAddMMX, 4, 4},
-    {RastaRizeAddPentium, 4, 4}, {RastaRizeSubMMX, 4, 4}, {RastaRizeSubPentium, 4, 4},
-    {BvMov, 4, 4}, {BvZro, 4, 0}, {BvAdd, 4, 4}, {BvLow, 4, 4},
-    {BvAlphaDown16From16, 2, 2}, {BvAlphaDown16From32, 2, 4}, {BvColorDown16From32, 2, 4},
-    {BvAlphaShift32From32, 4, 4}, {BvBltTo32From24, 4, 3}, {BvAlphaMask, 4, 4},
-    {ExpandAlphaMMX, 8, 4}, {ExpandAlphaMMXCluc, 8, 4},
+    {RastaRizeCopyMMX, 4, 4},
+    {RastaRizeCopyPentium, 4, 4},
+    {RastaRizeAddMMX, 4, 4},
+    {RastaRizeAddPentium, 4, 4},
+    {RastaRizeSubMMX, 4, 4},
+    {RastaRizeSubPentium, 4, 4},
+    {BvMov, 4, 4},
+    {BvZro, 4, 0},
+    {BvAdd, 4, 4},
+    {BvLow, 4, 4},
+    {BvAlphaDown16From16, 2, 2},
+    {BvAlphaDown16From32, 2, 4},
+    {BvColorDown16From32, 2, 4},
+    {BvAlphaShift32From32, 4, 4},
+    {BvBltTo32From24, 4, 3},
+    {BvAlphaMask, 4, 4},
+    {ExpandAlphaMMX, 8, 4},
+    {ExpandAlphaMMXCluc, 8, 4},
 };
 
-const uint32_t kMasks[] = {0, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u, 0xF800u, 0x07E0u,
-                           0x1Fu, 0x8000u, 0x00FF00FFu, 0xFFF0u, 0x80000000u};
+const uint32_t kMasks[] = {0,       0xFFu, 0xFF00u, 0xFF0000u,   0xFF000000u, 0xF800u,
+                           0x07E0u, 0x1Fu, 0x8000u, 0x00FF00FFu, 0xFFF0u,     0x80000000u};
 
 BlivoSurface ReadSurface(Reader& in) {
   BlivoSurface s{};
@@ -217,8 +249,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Rect2Op& op = kRect2[in.Byte() % (sizeof kRect2 / sizeof kRect2[0])];
         const int32_t ds = in.Stride(int64_t{n} * op.dstBytes);
         const int32_t ss = in.Stride(int64_t{n} * op.srcBytes * op.nx);
-        Drive(in, {{int64_t{n} * op.dstBytes, ds, rows},
-                   {int64_t{n} * op.srcBytes * op.nx, ss, int64_t{rows} * op.ny}},
+        Drive(in,
+              {{int64_t{n} * op.dstBytes, ds, rows},
+               {int64_t{n} * op.srcBytes * op.nx, ss, int64_t{rows} * op.ny}},
               [&](std::vector<uint8_t*>& p) { return op.fn(p[0], p[1], ds, ss, n, rows); });
         break;
       }
@@ -228,14 +261,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int32_t bytes = hi ? 2 : 4;
         const bool fills = member >= 6 && member <= 9;  // ColorFill, ColorRect, ColorTile, Feed
         const int32_t srcBytes = member == 13 ? 1 : bytes;
-        BlivoDescriptor desc{n, in.Stride(int64_t{n} * bytes), in.Stride(int64_t{n} * srcBytes),
-                             rows, colour, in.Word(), in.Size(), 0, palette};
+        BlivoDescriptor desc{n,
+                             in.Stride(int64_t{n} * bytes),
+                             in.Stride(int64_t{n} * srcBytes),
+                             rows,
+                             colour,
+                             in.Word(),
+                             in.Size(),
+                             0,
+                             palette};
         std::vector<Rows> needs = {{int64_t{n} * bytes, desc.dstStride, rows}};
         if (!fills) needs.push_back({int64_t{n} * srcBytes, desc.srcStride, rows});
         const DescFn fn = (hi ? kHi : kTr)[member];
-        Drive(in, needs, [&](std::vector<uint8_t*>& p) {
-          return fn(p[0], fills ? nullptr : p[1], 0, &desc);
-        });
+        Drive(in, needs,
+              [&](std::vector<uint8_t*>& p) { return fn(p[0], fills ? nullptr : p[1], 0, &desc); });
         break;
       }
       case 2: {
@@ -281,11 +320,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int32_t block = in.Size();
         Drive(in, {{int64_t{n} * 4, stride, rows}}, [&](std::vector<uint8_t*>& p) -> int32_t {
           switch (which) {
-            case 0: return UsdColorFill(p[0], stride, n, rows, colour);
-            case 1: return UsdMosaic(p[0], stride, n, rows, block);
-            case 2: return UsdSwapTopBottom(p[0], stride, n, rows);
-            default: return BvTrueLine(p[0], stride, n, rows, in.Size(), in.Size(), in.Size(),
-                                       in.Size(), colour);
+            case 0:
+              return UsdColorFill(p[0], stride, n, rows, colour);
+            case 1:
+              return UsdMosaic(p[0], stride, n, rows, block);
+            case 2:
+              return UsdSwapTopBottom(p[0], stride, n, rows);
+            default:
+              return BvTrueLine(p[0], stride, n, rows, in.Size(), in.Size(), in.Size(), in.Size(),
+                                colour);
           }
         });
         break;
@@ -305,16 +348,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Drive(in, {{int64_t{n} * 4, ds, rows}, {int64_t{n} * srcBytes, ssUsed, rows}},
               [&](std::vector<uint8_t*>& p) -> int32_t {
                 switch (which) {
-                  case 0: return UsdBrendADD(p[0], p[1], ds, ss, n, rows, colour);
-                  case 1: return UsdBrendSUB(p[0], p[1], ds, ss, n, rows, colour);
-                  case 2: return UsdBrendXORADD(p[0], p[1], ds, ss, n, rows, colour);
-                  case 3: return UsdBrendALTSUB(p[0], p[1], ds, ss, n, rows, colour);
-                  case 4: return UsdRGBAlpha(p[0], p[1], ds, ss, n, rows, colour);
-                  case 5: return UsdSTDAlpha(p[0], p[1], ds, ss, n, rows, extra);
-                  case 6: return UsdShiftXOR(p[0], p[1], ds, ss, n, rows, extra);
-                  case 7: return UsdMosaicBlt(p[0], p[1], ds, ss, n, rows, extra);
-                  case 8: return UsdAlphaBump(p[0], p[1], ds, ss, n, rows, extra, in.Size());
-                  default: return UsdPaletteBlt(p[0], p[1], palette, ds, ssUsed, n, rows);
+                  case 0:
+                    return UsdBrendADD(p[0], p[1], ds, ss, n, rows, colour);
+                  case 1:
+                    return UsdBrendSUB(p[0], p[1], ds, ss, n, rows, colour);
+                  case 2:
+                    return UsdBrendXORADD(p[0], p[1], ds, ss, n, rows, colour);
+                  case 3:
+                    return UsdBrendALTSUB(p[0], p[1], ds, ss, n, rows, colour);
+                  case 4:
+                    return UsdRGBAlpha(p[0], p[1], ds, ss, n, rows, colour);
+                  case 5:
+                    return UsdSTDAlpha(p[0], p[1], ds, ss, n, rows, extra);
+                  case 6:
+                    return UsdShiftXOR(p[0], p[1], ds, ss, n, rows, extra);
+                  case 7:
+                    return UsdMosaicBlt(p[0], p[1], ds, ss, n, rows, extra);
+                  case 8:
+                    return UsdAlphaBump(p[0], p[1], ds, ss, n, rows, extra, in.Size());
+                  default:
+                    return UsdPaletteBlt(p[0], p[1], palette, ds, ssUsed, n, rows);
                 }
               });
         break;
@@ -342,13 +395,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       default: {  // three rows into one
         const int32_t which = in.Byte() % 4;
         const int64_t count = n < 0 ? -1 : 1;
-        Drive(in, {{int64_t{n} * 4, 0, count}, {int64_t{n} * 4, 0, count}, {int64_t{n} * 4, 0, count}},
+        Drive(in,
+              {{int64_t{n} * 4, 0, count}, {int64_t{n} * 4, 0, count}, {int64_t{n} * 4, 0, count}},
               [&](std::vector<uint8_t*>& p) -> int32_t {
                 switch (which) {
-                  case 0: return RastaRizeBrendADD(p[0], p[1], p[2], colour, n);
-                  case 1: return RastaRizeBrendSUB(p[0], p[1], p[2], colour, n);
-                  case 2: return RastaRizeBrendALTADD(p[0], p[1], p[2], colour, n);
-                  default: return RastaRizeBrendALTSUB(p[0], p[1], p[2], colour, n);
+                  case 0:
+                    return RastaRizeBrendADD(p[0], p[1], p[2], colour, n);
+                  case 1:
+                    return RastaRizeBrendSUB(p[0], p[1], p[2], colour, n);
+                  case 2:
+                    return RastaRizeBrendALTADD(p[0], p[1], p[2], colour, n);
+                  default:
+                    return RastaRizeBrendALTSUB(p[0], p[1], p[2], colour, n);
                 }
               });
         break;

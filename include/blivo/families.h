@@ -121,8 +121,9 @@ BLIVO_API int32_t UsdMosaicBlt(void* dst, const void* src, int32_t dstStride, in
                                int32_t width, int32_t rows, int32_t size);
 BLIVO_API int32_t UsdXOR(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
                          int32_t width, int32_t rows); /* d ^= s */
+/* d ^= s << (shift & 31) */
 BLIVO_API int32_t UsdShiftXOR(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
-                              int32_t width, int32_t rows, int32_t shift); /* d ^= s << (shift & 31) */
+                              int32_t width, int32_t rows, int32_t shift);
 /* Turns the rectangle upside down in place (width pixels of each row). */
 BLIVO_API int32_t UsdSwapTopBottom(void* buffer, int32_t stride, int32_t width, int32_t rows);
 /* 2 x 2 reductions: width x rows destination pixels from 2 width x 2 rows source pixels, per

@@ -174,16 +174,14 @@ BLIVO_API int32_t AuFormatFromDIB(void* dst, int32_t dstStride, const void* src,
   return kDone;
 }
 
-BLIVO_API int32_t AuDDSWrite(void* surface, const BlivoSurface* desc, const void* image,
-                             int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
-                             int32_t sy) {
+BLIVO_API int32_t AuDDSWrite(void* surface, const BlivoSurface* desc, const void* image, int32_t dx,
+                             int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy) {
   return IntoSurface(surface, desc, image, dx, dy, w, h, sx, sy,
                      [](const Format& f, uint32_t, uint32_t s) { return Encode(f, s); });
 }
 
-BLIVO_API int32_t AuDDSBrend(void* surface, const BlivoSurface* desc, const void* image,
-                             int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
-                             int32_t sy) {
+BLIVO_API int32_t AuDDSBrend(void* surface, const BlivoSurface* desc, const void* image, int32_t dx,
+                             int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy) {
   return IntoSurface(surface, desc, image, dx, dy, w, h, sx, sy,
                      [](const Format& f, uint32_t raw, uint32_t s) {
                        const uint32_t d = Decode(f, raw), a = s >> 24;

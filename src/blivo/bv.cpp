@@ -9,8 +9,8 @@
 #include "rows_walk.h"
 
 namespace blivo::usd {
-int32_t BoxReduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
-                  int32_t width, int32_t count, int32_t n);
+int32_t BoxReduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
+                  int32_t count, int32_t n);
 }
 
 namespace {
@@ -41,15 +41,14 @@ int32_t Frames(void* dst, const void* src, int32_t count, F fn) {
   const auto* s = static_cast<const uint8_t*>(src);
   return Items(count, 4, dst, src, [&](int64_t i) {
     for (int64_t c = 2 * i; c < 2 * i + 2; ++c)
-      rows::Store16(d + 2 * c, static_cast<uint16_t>(fn(rows::LoadS16(d + 2 * c),
-                                                        rows::LoadS16(s + 2 * c))));
+      rows::Store16(d + 2 * c,
+                    static_cast<uint16_t>(fn(rows::LoadS16(d + 2 * c), rows::LoadS16(s + 2 * c))));
   });
 }
 
 // One 32-bit unit in, one pixel of outBytes out.
 template <typename F>
-int32_t Pixels(void* dst, const void* src, int32_t count, int32_t inBytes, int32_t outBytes,
-               F fn) {
+int32_t Pixels(void* dst, const void* src, int32_t count, int32_t inBytes, int32_t outBytes, F fn) {
   auto* d = static_cast<uint8_t*>(dst);
   const auto* s = static_cast<const uint8_t*>(src);
   return Items(count, inBytes > outBytes ? inBytes : outBytes, dst, src,
@@ -70,8 +69,8 @@ void Expand(void* dst, const void* src, int32_t count, uint32_t (*lane)(uint32_t
 }
 
 // One-axis reduction by n along x (alongX) or y: width x count destination pixels.
-int32_t AxisAreas(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
-                  int32_t width, int32_t count, bool alongX, int32_t n) {
+int32_t AxisAreas(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
+                  int32_t count, bool alongX, int32_t n) {
   const int64_t srcWidth = alongX ? int64_t{width} * n : width;
   const int64_t srcRows = alongX ? count : int64_t{count} * n;
   const rows::Fit fit = rows::Both(rows::Check(int64_t{width} * 4, dstStride, count),
@@ -87,7 +86,8 @@ int32_t AxisAreas(void* dst, const void* src, int32_t dstStride, int32_t srcStri
         const int64_t sy = alongX ? y : int64_t{y} * n + k;
         p[k] = rows::Load32(rows::At<uint8_t>(src, srcStride, sy) + 4 * sx);
       }
-      rows::Store32(d + 4 * x, n == 2 ? rows::Half8888(p[0], p[1]) : blivo::Mean4(p[0], p[1], p[2], p[3]));
+      rows::Store32(d + 4 * x,
+                    n == 2 ? rows::Half8888(p[0], p[1]) : blivo::Mean4(p[0], p[1], p[2], p[3]));
     }
   }
   return kDone;
@@ -133,14 +133,13 @@ BLIVO_API int32_t BvMusic(void* dst, const void* src, int32_t count, int32_t lef
 BLIVO_API int32_t BvAlphaDown16From16(void* dst, const void* src, int32_t count) {
   return Pixels(dst, src, count, 2, 2, [](uint8_t* d, const uint8_t* s) {
     const rows::Rgb565 c = rows::Split565(rows::Load16(s));
-    rows::Store16(d, static_cast<uint16_t>(0xF000u | ((c.r >> 1) << 8) | ((c.g >> 2) << 4) |
-                                           (c.b >> 1)));
+    rows::Store16(
+        d, static_cast<uint16_t>(0xF000u | ((c.r >> 1) << 8) | ((c.g >> 2) << 4) | (c.b >> 1)));
   });
 }
 BLIVO_API int32_t BvAlphaDown16From32(void* dst, const void* src, int32_t count) {
-  return Pixels(dst, src, count, 4, 2, [](uint8_t* d, const uint8_t* s) {
-    rows::Store16(d, To4444(rows::Load32(s)));
-  });
+  return Pixels(dst, src, count, 4, 2,
+                [](uint8_t* d, const uint8_t* s) { rows::Store16(d, To4444(rows::Load32(s))); });
 }
 BLIVO_API int32_t BvColorDown16From32(void* dst, const void* src, int32_t count) {
   return Pixels(dst, src, count, 4, 2, [](uint8_t* d, const uint8_t* s) {
@@ -223,19 +222,21 @@ BLIVO_API int32_t ExpandTableMMX(void* table) {
 }
 BLIVO_API int32_t ExpandAlphaMMX(void* dst, const void* src, int32_t count) {
   int32_t result = kNothing;
-  Expand(dst, src, count, [](uint32_t a, int32_t) { return a; }, 0, &result);
+  Expand(
+      dst, src, count, [](uint32_t a, int32_t) { return a; }, 0, &result);
   return result;
 }
 BLIVO_API int32_t ExpandAlphaMMXCluc(void* dst, const void* src, int32_t count) {
   int32_t result = kNothing;
-  Expand(dst, src, count, [](uint32_t a, int32_t) { return 255u - a; }, 0, &result);
+  Expand(
+      dst, src, count, [](uint32_t a, int32_t) { return 255u - a; }, 0, &result);
   return result;
 }
 BLIVO_API int32_t ExpandAlphaSTDMMX(void* dst, const void* src, int32_t count, int32_t opacity) {
   int32_t result = kNothing;
-  Expand(dst, src, count,
-         [](uint32_t a, int32_t o) { return blivo::Div255(a * blivo::Clamp255(o)); }, opacity,
-         &result);
+  Expand(
+      dst, src, count, [](uint32_t a, int32_t o) { return blivo::Div255(a * blivo::Clamp255(o)); },
+      opacity, &result);
   return result;
 }
 

@@ -59,8 +59,8 @@ bool InverseBilinear(const double* q, double px, double py, double& u, double& v
   return false;
 }
 
-int32_t MapQuad(void* dst, const void* src, const int32_t* quad, int32_t sx, int32_t sy,
-                int32_t sw, int32_t sh, bool blend) {
+int32_t MapQuad(void* dst, const void* src, const int32_t* quad, int32_t sx, int32_t sy, int32_t sw,
+                int32_t sh, bool blend) {
   const Image d = blivo::View(dst), s = blivo::View(src);
   if (quad == nullptr || !d.Valid() || !s.Valid()) return kNothing;
   int32_t ox = 0, oy = 0;
@@ -138,8 +138,8 @@ BLIVO_API int32_t GrLiBlt(void* dst, const void* src, const int32_t* quad, int32
                           int32_t sw, int32_t sh) {
   return MapQuad(dst, src, quad, sx, sy, sw, sh, false);
 }
-BLIVO_API int32_t GrLiBlt32(void* dst, const void* src, const int32_t* quad, int32_t sx,
-                            int32_t sy, int32_t sw, int32_t sh) {
+BLIVO_API int32_t GrLiBlt32(void* dst, const void* src, const int32_t* quad, int32_t sx, int32_t sy,
+                            int32_t sw, int32_t sh) {
   return MapQuad(dst, src, quad, sx, sy, sw, sh, true);
 }
 
@@ -171,24 +171,23 @@ BLIVO_API int32_t UsdAlphaBump(void* dst, const void* src, int32_t dstStride, in
   if (fit != rows::Fit::kOk) return rows::Result(fit);
   if (dst == nullptr || src == nullptr) return kNothing;
   auto height = [&](int64_t x, int64_t y) {
-    const uint8_t* p = rows::At<uint8_t>(src, srcStride, Clamp(y, 0, rows - 1)) +
-                       4 * Clamp(x, 0, width - 1);
+    const uint8_t* p =
+        rows::At<uint8_t>(src, srcStride, Clamp(y, 0, rows - 1)) + 4 * Clamp(x, 0, width - 1);
     return static_cast<int64_t>(p[3]);
   };
   for (int32_t y = 0; y < rows; ++y) {
     uint8_t* row = rows::At<uint8_t>(dst, dstStride, y);
     for (int32_t x = 0; x < width; ++x) {
-      rows::Store32(row + 4 * int64_t{x},
-                    Lit(rows::Load32(row + 4 * int64_t{x}), height(x + 1, y) - height(x - 1, y),
-                        height(x, y + 1) - height(x, y - 1), int64_t{x} - lightX,
-                        int64_t{y} - lightY));
+      rows::Store32(
+          row + 4 * int64_t{x},
+          Lit(rows::Load32(row + 4 * int64_t{x}), height(x + 1, y) - height(x - 1, y),
+              height(x, y + 1) - height(x, y - 1), int64_t{x} - lightX, int64_t{y} - lightY));
     }
   }
   return kDone;
 }
 
-BLIVO_API int32_t TrimRgn(int32_t* rect, int32_t left, int32_t top, int32_t right,
-                          int32_t bottom) {
+BLIVO_API int32_t TrimRgn(int32_t* rect, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   if (rect == nullptr) return kNothing;
   int64_t x = rect[0], y = rect[1], w = rect[2], h = rect[3], ox = rect[4], oy = rect[5];
   if (x < left) {

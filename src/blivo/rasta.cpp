@@ -59,12 +59,12 @@ BLIVO_API int32_t RastaRizeSubPentium(void* dst, const void* src, int32_t count)
   return Combine(dst, dst, src, count, {0, 0, 0, true}, rowk::Combine_Ref);
 }
 
-BLIVO_API int32_t RastaRizeBrendADD(void* dst, const void* src1, const void* src2,
-                                    uint32_t colour, int32_t count) {
+BLIVO_API int32_t RastaRizeBrendADD(void* dst, const void* src1, const void* src2, uint32_t colour,
+                                    int32_t count) {
   return Combine(dst, src1, src2, count, Brend(colour, false, false), rowk::HostKernels().combine);
 }
-BLIVO_API int32_t RastaRizeBrendSUB(void* dst, const void* src1, const void* src2,
-                                    uint32_t colour, int32_t count) {
+BLIVO_API int32_t RastaRizeBrendSUB(void* dst, const void* src1, const void* src2, uint32_t colour,
+                                    int32_t count) {
   return Combine(dst, src1, src2, count, Brend(colour, false, true), rowk::HostKernels().combine);
 }
 BLIVO_API int32_t RastaRizeBrendALTADD(void* dst, const void* src1, const void* src2,

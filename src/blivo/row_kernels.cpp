@@ -25,7 +25,9 @@ void Combine_Ref(void* dst, const void* a, const void* b, int64_t n, const Combi
 }
 
 const Kernels& HostKernels() {
-  return HostIsa().sse2 ? kSse2Kernels : kRefKernels;
+  const Isa& isa = HostIsa();
+  if (isa.avx2) return kAvx2Kernels;
+  return isa.sse2 ? kSse2Kernels : kRefKernels;
 }
 
 }  // namespace blivo::rowk

@@ -25,6 +25,8 @@ void Copy_Ref(void* dst, const void* src, int64_t n);
 void Combine_Ref(void* dst, const void* a, const void* b, int64_t n, const Combine& op);
 void Copy_Sse2(void* dst, const void* src, int64_t n);
 void Combine_Sse2(void* dst, const void* a, const void* b, int64_t n, const Combine& op);
+void Copy_Avx2(void* dst, const void* src, int64_t n);
+void Combine_Avx2(void* dst, const void* a, const void* b, int64_t n, const Combine& op);
 
 struct Kernels {
   CopyFn copy;
@@ -32,6 +34,7 @@ struct Kernels {
 };
 inline constexpr Kernels kRefKernels{Copy_Ref, Combine_Ref};
 inline constexpr Kernels kSse2Kernels{Copy_Sse2, Combine_Sse2};
+inline constexpr Kernels kAvx2Kernels{Copy_Avx2, Combine_Avx2};
 
 // The best set this machine allows after BLIVO_DISABLE.
 const Kernels& HostKernels();

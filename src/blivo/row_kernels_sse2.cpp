@@ -31,8 +31,7 @@ void Combine_Sse2(void* dst, const void* a, const void* b, int64_t n, const Comb
     const __m128i x =
         _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + 4 * i)), darkA);
     const __m128i y = _mm_subs_epu8(
-        _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + 4 * i)), flipB),
-        darkB);
+        _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + 4 * i)), flipB), darkB);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i),
                      op.subtract ? _mm_subs_epu8(x, y) : _mm_adds_epu8(x, y));
   }

@@ -75,7 +75,8 @@ inline uint16_t Sub565(uint16_t d, uint16_t s) {
   const Rgb565 x = Split565(d), y = Split565(s);
   return Join565(Max(0, x.r - y.r), Max(0, x.g - y.g), Max(0, x.b - y.b));
 }
-// Per channel floor((d + s) / 2): the low bit of each channel drops out of the xor before the shift.
+// Per channel floor((d + s) / 2): the low bit of each channel drops out of the xor before the
+// shift.
 inline uint16_t Half565(uint16_t d, uint16_t s) {
   return static_cast<uint16_t>((d & s) + (((d ^ s) & 0xF7DEu) >> 1));
 }
@@ -87,7 +88,9 @@ inline uint16_t Lerp565(uint16_t d, uint16_t c, int32_t level) {
 }
 
 // Per byte floor((d + s) / 2), all four bytes.
-inline uint32_t Half8888(uint32_t d, uint32_t s) { return (d & s) + (((d ^ s) & 0xFEFEFEFEu) >> 1); }
+inline uint32_t Half8888(uint32_t d, uint32_t s) {
+  return (d & s) + (((d ^ s) & 0xFEFEFEFEu) >> 1);
+}
 
 // The alpha rule of the families: a = 0 keeps d, 255 gives s, else (s * a + d * (255 - a)) >> 8,
 // on one byte.

@@ -25,8 +25,8 @@ Fit WalkOne(void* buffer, int32_t stride, int64_t width, int32_t count, int32_t 
 template <typename F>
 Fit WalkTwo(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int64_t width,
             int32_t count, int32_t dstBytes, int32_t srcBytes, F rowFn) {
-  const Fit fit = Both(Check(width * dstBytes, dstStride, count),
-                       Check(width * srcBytes, srcStride, count));
+  const Fit fit =
+      Both(Check(width * dstBytes, dstStride, count), Check(width * srcBytes, srcStride, count));
   if (fit != Fit::kOk) return fit;
   if (dst == nullptr || src == nullptr) return Fit::kBad;
   for (int32_t y = 0; y < count; ++y)

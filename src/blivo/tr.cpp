@@ -23,10 +23,17 @@ struct Tr8888 {
     namespace rowk = blivo::rowk;
     const rowk::Kernels& k = rowk::HostKernels();
     switch (m) {
-      case blivo::desc::Member::kMov: k.copy(d, s, n); return true;
-      case blivo::desc::Member::kMovAdd: k.combine(d, d, s, n, {}); return true;
-      case blivo::desc::Member::kMovSub: k.combine(d, d, s, n, {0, 0, 0, true}); return true;
-      default: return false;
+      case blivo::desc::Member::kMov:
+        k.copy(d, s, n);
+        return true;
+      case blivo::desc::Member::kMovAdd:
+        k.combine(d, d, s, n, {});
+        return true;
+      case blivo::desc::Member::kMovSub:
+        k.combine(d, d, s, n, {0, 0, 0, true});
+        return true;
+      default:
+        return false;
     }
   }
 };

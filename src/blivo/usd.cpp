@@ -14,8 +14,8 @@ using rows::Store32;
 
 // d = op(d, s) on every row through the host combine kernel. The saturating members return 1
 // whatever happened, which is what their callers have always been given.
-int32_t Saturating(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
-                   int32_t width, int32_t count, const rowk::Combine& op, bool darkenDst) {
+int32_t Saturating(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
+                   int32_t count, const rowk::Combine& op, bool darkenDst) {
   const rowk::CombineFn combine = rowk::HostKernels().combine;
   rowk::Combine k = op;
   if (darkenDst) {
@@ -39,12 +39,12 @@ rowk::Combine Darkened(uint32_t colour, bool complement, bool subtract) {
 template <typename F>
 int32_t Each(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
              int32_t count, F fn) {
-  return rows::Result(rows::WalkTwo(
-      dst, src, dstStride, srcStride, width, count, 4, 4,
-      [&](uint8_t* d, const uint8_t* s, int32_t) {
-        for (int32_t x = 0; x < width; ++x)
-          Store32(d + 4 * x, fn(Load32(d + 4 * x), Load32(s + 4 * x)));
-      }));
+  return rows::Result(rows::WalkTwo(dst, src, dstStride, srcStride, width, count, 4, 4,
+                                    [&](uint8_t* d, const uint8_t* s, int32_t) {
+                                      for (int32_t x = 0; x < width; ++x)
+                                        Store32(d + 4 * x,
+                                                fn(Load32(d + 4 * x), Load32(s + 4 * x)));
+                                    }));
 }
 
 uint32_t AlphaRule(uint32_t d, uint32_t s, uint32_t weights) {
@@ -73,7 +73,8 @@ int32_t Reduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
           for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xFFu;
         }
       }
-      const uint32_t mean = Pack(sum[3] >> shift, sum[2] >> shift, sum[1] >> shift, sum[0] >> shift);
+      const uint32_t mean =
+          Pack(sum[3] >> shift, sum[2] >> shift, sum[1] >> shift, sum[0] >> shift);
       if (to565)
         rows::Store16(d + 2 * x, rows::To565(mean));
       else
@@ -86,8 +87,8 @@ int32_t Reduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
 }  // namespace
 
 // Shared with the Bv family's reductions.
-int32_t BoxReduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
-                  int32_t width, int32_t count, int32_t n) {
+int32_t BoxReduce(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
+                  int32_t count, int32_t n) {
   return Reduce(dst, src, dstStride, srcStride, width, count, n, false);
 }
 
@@ -126,23 +127,23 @@ BLIVO_API int32_t UsdBrendSUB(void* dst, const void* src, int32_t dstStride, int
   return usd::Saturating(dst, src, dstStride, srcStride, width, rows,
                          usd::Darkened(colour, false, true), false);
 }
-BLIVO_API int32_t UsdBrendXORADD(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows, uint32_t colour) {
+BLIVO_API int32_t UsdBrendXORADD(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows, uint32_t colour) {
   return usd::Saturating(dst, src, dstStride, srcStride, width, rows,
                          usd::Darkened(colour, true, false), false);
 }
-BLIVO_API int32_t UsdBrendXORSUB(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows, uint32_t colour) {
+BLIVO_API int32_t UsdBrendXORSUB(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows, uint32_t colour) {
   return usd::Saturating(dst, src, dstStride, srcStride, width, rows,
                          usd::Darkened(colour, true, true), false);
 }
-BLIVO_API int32_t UsdBrendALTADD(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows, uint32_t colour) {
+BLIVO_API int32_t UsdBrendALTADD(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows, uint32_t colour) {
   return usd::Saturating(dst, src, dstStride, srcStride, width, rows,
                          usd::Darkened(colour, false, false), true);
 }
-BLIVO_API int32_t UsdBrendALTSUB(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows, uint32_t colour) {
+BLIVO_API int32_t UsdBrendALTSUB(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows, uint32_t colour) {
   return usd::Saturating(dst, src, dstStride, srcStride, width, rows,
                          usd::Darkened(colour, false, true), true);
 }
@@ -150,11 +151,12 @@ BLIVO_API int32_t UsdBrendALTSUB(void* dst, const void* src, int32_t dstStride,
 BLIVO_API int32_t UsdCopy(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
                           int32_t width, int32_t rows) {
   const auto copy = blivo::rowk::HostKernels().copy;
-  return rows::Result(rows::WalkTwo(dst, src, dstStride, srcStride, width, rows, 4, 4,
-                                    [&](uint8_t* d, const uint8_t* s, int32_t) { copy(d, s, width); }));
+  return rows::Result(
+      rows::WalkTwo(dst, src, dstStride, srcStride, width, rows, 4, 4,
+                    [&](uint8_t* d, const uint8_t* s, int32_t) { copy(d, s, width); }));
 }
-BLIVO_API int32_t UsdCopyPentium(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows) {
+BLIVO_API int32_t UsdCopyPentium(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows) {
   return rows::Result(rows::WalkTwo(
       dst, src, dstStride, srcStride, width, rows, 4, 4,
       [&](uint8_t* d, const uint8_t* s, int32_t) { blivo::rowk::Copy_Ref(d, s, width); }));
@@ -190,7 +192,8 @@ BLIVO_API int32_t UsdColorDown(void* dst, const void* src, int32_t dstStride, in
   return rows::Result(rows::WalkTwo(dst, src, dstStride, srcStride, width, rows, 2, 4,
                                     [&](uint8_t* d, const uint8_t* s, int32_t) {
                                       for (int32_t x = 0; x < width; ++x)
-                                        rows::Store16(d + 2 * x, rows::To565(rows::Load32(s + 4 * x)));
+                                        rows::Store16(d + 2 * x,
+                                                      rows::To565(rows::Load32(s + 4 * x)));
                                     }));
 }
 
@@ -273,8 +276,8 @@ BLIVO_API int32_t UsdAreas(void* dst, const void* src, int32_t dstStride, int32_
                            int32_t width, int32_t rows) {
   return usd::Reduce(dst, src, dstStride, srcStride, width, rows, 2, false);
 }
-BLIVO_API int32_t UsdAntiAreas16(void* dst, const void* src, int32_t dstStride,
-                                 int32_t srcStride, int32_t width, int32_t rows) {
+BLIVO_API int32_t UsdAntiAreas16(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
+                                 int32_t width, int32_t rows) {
   return usd::Reduce(dst, src, dstStride, srcStride, width, rows, 2, true);
 }
 

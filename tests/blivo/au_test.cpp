@@ -70,13 +70,17 @@ TEST(AuFormat, MapAndBackThroughSurfaces) {
     BlivoSurface surface;
     uint32_t back[2][2];  // after the round trip
   } const cases[] = {
-      {"RGB565", Surface(2, 2, 6, 2, 0xF800u, 0x07E0u, 0x1Fu, 0),
+      {"RGB565",
+       Surface(2, 2, 6, 2, 0xF800u, 0x07E0u, 0x1Fu, 0),
        {{0xFFFF8242u, 0xFF000000u}, {0xFF103452u, 0xFFFFFFFFu}}},
-      {"ARGB1555", Surface(2, 2, 4, 2, 0x7C00u, 0x03E0u, 0x1Fu, 0x8000u),
+      {"ARGB1555",
+       Surface(2, 2, 4, 2, 0x7C00u, 0x03E0u, 0x1Fu, 0x8000u),
        {{0xFFFF8442u, 0xFF000000u}, {0x00103152u, 0xFFFFFFFFu}}},
-      {"RGB888", Surface(2, 2, 8, 3, 0xFF0000u, 0xFF00u, 0xFFu, 0),
+      {"RGB888",
+       Surface(2, 2, 8, 3, 0xFF0000u, 0xFF00u, 0xFFu, 0),
        {{0xFFFF8040u, 0xFF000000u}, {0xFF123456u, 0xFFFFFFFFu}}},
-      {"ABGR8888", Surface(2, 2, 8, 4, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u),
+      {"ABGR8888",
+       Surface(2, 2, 8, 4, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u),
        {{0xFFFF8040u, 0x80000000u}, {0x00123456u, 0xFFFFFFFFu}}},
   };
   for (const Case& c : cases) {
@@ -88,8 +92,8 @@ TEST(AuFormat, MapAndBackThroughSurfaces) {
     ASSERT_EQ(AuFormatFromDIB(back, 8, surface.Data(), &c.surface), 0) << c.name;
     for (int y = 0; y < 2; ++y)
       for (int x = 0; x < 2; ++x)
-        EXPECT_EQ(back[1 - y][x], c.back[y][x]) << c.name << " at " << x << "," << y << std::hex
-                                                << " got " << back[1 - y][x];
+        EXPECT_EQ(back[1 - y][x], c.back[y][x])
+            << c.name << " at " << x << "," << y << std::hex << " got " << back[1 - y][x];
   }
   uint16_t one = 0;
   const BlivoSurface wide = Surface(1, 1, 2, 2, 0xFFF0u, 0, 0, 0);  // 12-bit channel

@@ -19,9 +19,9 @@ TEST(BvSamples, MixingSaturatesAndLowers) {
   struct Case {
     int16_t d, s, add, low;
   } const cases[] = {
-      {30000, 10000, 32767, 7500},   {-30000, -10000, -32768, -7500},
-      {0, 1000, 1000, 750},          {5, -3, 2, -2},
-      {32767, 32767, 32767, 24575},  {-32768, -32768, -32768, -24576},
+      {30000, 10000, 32767, 7500},  {-30000, -10000, -32768, -7500},
+      {0, 1000, 1000, 750},         {5, -3, 2, -2},
+      {32767, 32767, 32767, 24575}, {-32768, -32768, -32768, -24576},
       {100, -100, 0, -75},
   };
   for (const Case& c : cases) {
@@ -73,11 +73,11 @@ TEST(BvMoves, RunCountEncodingAndRefusals) {
   }
   uint32_t one = 7;
   using CountFn = int32_t (*)(void*, const void*, int32_t);
-  for (CountFn fn : {CountFn{BvMov}, CountFn{BvZro}, CountFn{BvAdd}, CountFn{BvLow},
-                     CountFn{BvAlphaDown16From16}, CountFn{BvAlphaDown16From32},
-                     CountFn{BvColorDown16From32}, CountFn{BvAlphaShift32From32},
-                     CountFn{BvBltTo32From24}, CountFn{BvAlphaMask}, CountFn{ExpandAlphaMMX},
-                     CountFn{ExpandAlphaMMXCluc}}) {
+  for (CountFn fn :
+       {CountFn{BvMov}, CountFn{BvZro}, CountFn{BvAdd}, CountFn{BvLow},
+        CountFn{BvAlphaDown16From16}, CountFn{BvAlphaDown16From32}, CountFn{BvColorDown16From32},
+        CountFn{BvAlphaShift32From32}, CountFn{BvBltTo32From24}, CountFn{BvAlphaMask},
+        CountFn{ExpandAlphaMMX}, CountFn{ExpandAlphaMMXCluc}}) {
     EXPECT_EQ(fn(&one, &one, -1), 1);
     EXPECT_EQ(fn(&one, &one, INT32_MIN), 1);
     EXPECT_EQ(fn(&one, &one, INT32_MAX), 1);  // more bytes than a buffer can hold
@@ -143,8 +143,8 @@ TEST(BvPixels, SwapAndReductions) {
   EXPECT_EQ(BvAntiAreas4(&four, block, 4, 16, 1, 1), 0);
   EXPECT_EQ(four, 0xFF000007u);
   EXPECT_EQ(BvAntiAreas2(two, block, 8, 16, 2, 2), 0);
-  EXPECT_EQ(two[0][0], 0xFF000002u);  // (0 + 1 + 4 + 5) / 4
-  EXPECT_EQ(two[1][1], 0xFF00000Cu);  // (10 + 11 + 14 + 15) / 4
+  EXPECT_EQ(two[0][0], 0xFF000002u);                     // (0 + 1 + 4 + 5) / 4
+  EXPECT_EQ(two[1][1], 0xFF00000Cu);                     // (10 + 11 + 14 + 15) / 4
   EXPECT_EQ(BvAntiAreas4(&four, block, 4, 8, 1, 1), 1);  // source rows would overlap
 
   uint32_t u[4][2] = {}, v[2][4] = {}, du[4] = {}, dv[4] = {};
@@ -211,7 +211,8 @@ TEST(SeFormat, EveryFormatAndRefusals) {
 TEST(BvTrueLine, SameAsTheImageLine) {
   blittest::TestImage img(9, 7, 2);
   RawRows raw(9, 7, 4, 9 * 4 + 8);
-  const int32_t lines[][4] = {{-3, -2, 12, 9}, {0, 6, 8, 0}, {4, -100, 5, 100}, {INT32_MIN, 3, INT32_MAX, 4}};
+  const int32_t lines[][4] = {
+      {-3, -2, 12, 9}, {0, 6, 8, 0}, {4, -100, 5, 100}, {INT32_MIN, 3, INT32_MAX, 4}};
   for (const auto& l : lines) {
     ASSERT_EQ(TrueLine(img.Block(), l[0], l[1], l[2], l[3], 0xC0FF8000u), 0);
     ASSERT_EQ(BvTrueLine(raw.Data(), raw.Stride(), 9, 7, l[0], l[1], l[2], l[3], 0xC0FF8000u), 0);

@@ -19,8 +19,9 @@ class RawRows {
  public:
   RawRows(int32_t width, int32_t rows, int32_t pixelBytes, int32_t stride, int32_t offset = 0)
       : m_width(width), m_rows(rows), m_bytes(pixelBytes), m_stride(stride), m_offset(offset) {
-    const size_t span = rows == 0 ? 0 : static_cast<size_t>(rows - 1) * stride +
-                                            static_cast<size_t>(width) * pixelBytes;
+    const size_t span = rows == 0 ? 0
+                                  : static_cast<size_t>(rows - 1) * stride +
+                                        static_cast<size_t>(width) * pixelBytes;
     m_buffer.assign(kGuardBytes * 2 + offset + span, kGuard);
     m_inside.assign(m_buffer.size(), false);
     for (int32_t y = 0; y < rows; ++y)
@@ -73,7 +74,8 @@ class RawRows {
 template <typename F>
 uint32_t PerByte(uint32_t d, uint32_t s, F fn) {
   uint32_t out = 0;
-  for (int k = 0; k < 32; k += 8) out |= (fn((d >> k) & 0xFFu, (s >> k) & 0xFFu, k / 8) & 0xFFu) << k;
+  for (int k = 0; k < 32; k += 8)
+    out |= (fn((d >> k) & 0xFFu, (s >> k) & 0xFFu, k / 8) & 0xFFu) << k;
   return out;
 }
 

@@ -18,12 +18,13 @@ struct Member {
   DescFn hi, tr;
   bool readsSource;
 };
-#define MEMBER(name, reads) {#name, Hi##name, Tr##name, reads}
+#define MEMBER(name, reads) \
+  { #name, Hi##name, Tr##name, reads }
 const Member kMembers[] = {
-    MEMBER(Mov, true),        MEMBER(MovAdd, true),     MEMBER(MovSub, true),
-    MEMBER(MovHalf, true),    MEMBER(CMP, true),        MEMBER(CMPHalf, true),
-    MEMBER(ColorFill, false), MEMBER(ColorRect, false), MEMBER(ColorTile, false),
-    MEMBER(Feed, false),      MEMBER(Sted, true),       MEMBER(Stencil, true),
+    MEMBER(Mov, true),          MEMBER(MovAdd, true),     MEMBER(MovSub, true),
+    MEMBER(MovHalf, true),      MEMBER(CMP, true),        MEMBER(CMPHalf, true),
+    MEMBER(ColorFill, false),   MEMBER(ColorRect, false), MEMBER(ColorTile, false),
+    MEMBER(Feed, false),        MEMBER(Sted, true),       MEMBER(Stencil, true),
     MEMBER(ColorStencil, true), MEMBER(Palette, true),
 };
 #undef MEMBER
@@ -83,9 +84,12 @@ TEST(TrDescriptor, WorkedPixels) {
 TEST(HiDescriptor, WorkedPixels) {
   const PixelCase cases[] = {
       {"copy", HiMov, 1, 0xBEEF, 0, 0, 0, 0xBEEF},
-      {"saturating add per channel", HiMovAdd, Rgb(20, 40, 20), Rgb(20, 30, 5), 0, 0, 0, Rgb(31, 63, 25)},
-      {"saturating subtract per channel", HiMovSub, Rgb(20, 40, 20), Rgb(25, 10, 5), 0, 0, 0, Rgb(0, 30, 15)},
-      {"floor mean per channel", HiMovHalf, Rgb(31, 63, 31), Rgb(0, 1, 2), 0, 0, 0, Rgb(15, 32, 16)},
+      {"saturating add per channel", HiMovAdd, Rgb(20, 40, 20), Rgb(20, 30, 5), 0, 0, 0,
+       Rgb(31, 63, 25)},
+      {"saturating subtract per channel", HiMovSub, Rgb(20, 40, 20), Rgb(25, 10, 5), 0, 0, 0,
+       Rgb(0, 30, 15)},
+      {"floor mean per channel", HiMovHalf, Rgb(31, 63, 31), Rgb(0, 1, 2), 0, 0, 0,
+       Rgb(15, 32, 16)},
       {"the key", HiCMP, 3, 0xF800, 0, 0xF800, 0, 3},
       {"not the key", HiCMP, 3, 0xF801, 0, 0xF800, 0, 0xF801},
       {"half off the key", HiCMPHalf, Rgb(2, 2, 2), Rgb(4, 6, 8), 0, 0, 0, Rgb(3, 4, 5)},
@@ -219,15 +223,20 @@ TEST(TrDescriptor, RowKernelMembersMatchPixelRules) {
       dst.Randomize(rng);
       const RawRows before = dst;
       BlivoDescriptor desc{n, dst.Stride(), src.Stride(), rows, 0, 0, 0, 0, nullptr};
-      ASSERT_EQ((which == 0 ? TrMov : which == 1 ? TrMovAdd : TrMovSub)(dst.Data(), src.Data(), 0, &desc), 0);
+      ASSERT_EQ((which == 0   ? TrMov
+                 : which == 1 ? TrMovAdd
+                              : TrMovSub)(dst.Data(), src.Data(), 0, &desc),
+                0);
       for (int32_t y = 0; y < rows; ++y)
         for (int32_t x = 0; x < n; ++x) {
-          const uint32_t want = which == 0 ? src.Get(x, y)
-                                : famtest::PerByte(before.Get(x, y), src.Get(x, y),
-                                                   [which](uint32_t a, uint32_t b, int) {
-                                                     const int32_t v = which == 1 ? int32_t(a + b) : int32_t(a) - int32_t(b);
-                                                     return static_cast<uint32_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-                                                   });
+          const uint32_t want =
+              which == 0
+                  ? src.Get(x, y)
+                  : famtest::PerByte(
+                        before.Get(x, y), src.Get(x, y), [which](uint32_t a, uint32_t b, int) {
+                          const int32_t v = which == 1 ? int32_t(a + b) : int32_t(a) - int32_t(b);
+                          return static_cast<uint32_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+                        });
           ASSERT_EQ(dst.Get(x, y), want) << "seed " << seed << " member " << which;
         }
       ASSERT_TRUE(dst.GuardsIntact());

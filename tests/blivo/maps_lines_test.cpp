@@ -19,7 +19,8 @@ TEST(TrimRgn, IsClipRectWithBounds) {
   const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -20, -1, 0, 1, 7, 9, 10, 11, INT32_MAX};
   for (int i = 0; i < 4000; ++i) {
     int32_t in[6];
-    for (int32_t& v : in) v = rng() % 3 == 0 ? extremes[rng() % 11] : static_cast<int32_t>(rng() % 30) - 12;
+    for (int32_t& v : in)
+      v = rng() % 3 == 0 ? extremes[rng() % 11] : static_cast<int32_t>(rng() % 30) - 12;
     int32_t got[6] = {in[0], in[1], in[2], in[3], in[4], in[5]};
     int32_t x = in[0], y = in[1], w = in[2], h = in[3], ox = in[4], oy = in[5];
     const bool ok = blivo::ClipRect(10, 8, x, y, w, h, ox, oy);
@@ -67,7 +68,8 @@ TEST(GrLiBlt, AxisAlignedQuadsAreBlitsAndScales) {
   const int32_t twice[8] = {0, 0, 8, 0, 8, 6, 0, 6};
   ASSERT_EQ(GrLiBlt(big.Block(), src.Block(), twice, 0, 0, 4, 3), 0);
   for (int32_t y = 0; y < 6; ++y)
-    for (int32_t x = 0; x < 8; ++x) ASSERT_EQ(big.Get(x, y), src.Get(x / 2, y / 2)) << x << "," << y;
+    for (int32_t x = 0; x < 8; ++x)
+      ASSERT_EQ(big.Get(x, y), src.Get(x / 2, y / 2)) << x << "," << y;
   // Mirrored corners mirror the picture.
   TestImage mirror(4, 3, 0);
   const int32_t flipped[8] = {4, 0, 0, 0, 0, 3, 4, 3};
@@ -119,7 +121,8 @@ TEST(Bump, FlatMapsLightByDistance) {
 
   // A slope to the right (heights 0, 40, 80 ...) leans the light by the height difference.
   TestImage slope(3, 1, 0), out(3, 1, 0);
-  for (int32_t x = 0; x < 3; ++x) slope.Set(x, 0, 0xFF000000u | static_cast<uint32_t>(40 * x) * 0x010101u);
+  for (int32_t x = 0; x < 3; ++x)
+    slope.Set(x, 0, 0xFF000000u | static_cast<uint32_t>(40 * x) * 0x010101u);
   out.Fill(0xFFFFFFFFu);
   ASSERT_EQ(SuperBump(out.Block(), slope.Block(), 0, 0, 3, 1, 0, 0, 1, 0), 0);
   // Middle pixel: nx = 80 - 0 = 80, lx = 0: i = 255 - 80.

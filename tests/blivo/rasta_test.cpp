@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
 
 #include "blit_test_image.h"
 #include "blivo.h"
+#include "cpu.h"
 #include "row_kernels.h"
 
 namespace {
@@ -91,8 +93,8 @@ TEST(RastaRize, DarkenedCombinations) {
     int32_t (*fn)(void*, const void*, const void*, uint32_t, int32_t);
     uint32_t want;
   } const cases[] = {
-      {"BrendADD", RastaRizeBrendADD, 0x60FFC150u},     // a + dark(b) = a + 0x40000140
-      {"BrendSUB", RastaRizeBrendSUB, 0x00FFBF00u},     // a - 0x40000140
+      {"BrendADD", RastaRizeBrendADD, 0x60FFC150u},        // a + dark(b) = a + 0x40000140
+      {"BrendSUB", RastaRizeBrendSUB, 0x00FFBF00u},        // a - 0x40000140
       {"BrendALTADD", RastaRizeBrendALTADD, 0xFF80C1FFu},  // dark(a) = 0x00400100, + b
       {"BrendALTSUB", RastaRizeBrendALTSUB, 0x00000000u},
   };
@@ -111,8 +113,18 @@ TEST(RastaRize, DarkenedCombinations) {
   EXPECT_EQ(out, 0xFF020406u);
 }
 
-// The vector combine against its reference over random operations, sizes and overlaps.
-TEST(RowKernels, Sse2MatchesReference) {
+// The vector kernels this machine can run.
+std::vector<blivo::rowk::Kernels> VectorKernels() {
+  std::vector<blivo::rowk::Kernels> out;
+  if (__builtin_cpu_supports("sse2")) out.push_back(blivo::rowk::kSse2Kernels);
+  if (__builtin_cpu_supports("avx2")) out.push_back(blivo::rowk::kAvx2Kernels);
+  return out;
+}
+
+// The vector kernels against their references over random operations, sizes and overlaps.
+TEST(RowKernels, VectorKernelsMatchReference) {
+  const std::vector<blivo::rowk::Kernels> sets = VectorKernels();
+  ASSERT_FALSE(sets.empty());
   std::mt19937 rng(7);
   for (int seed = 1; seed <= 400; ++seed) {
     blivo::rowk::Combine op;
@@ -120,18 +132,39 @@ TEST(RowKernels, Sse2MatchesReference) {
     op.darkB = rng() % 3 == 0 ? blittest::TestImage::RandomPixel(rng) : 0u;
     op.flipB = rng() % 2 ? 0xFFFFFFFFu : 0u;
     op.subtract = rng() % 2 != 0;
-    const int64_t n = rng() % 37;
+    const int64_t n = rng() % 53;
     const size_t ao = rng() % 64, bo = rng() % 64, dOff = rng() % 64;
-    const std::vector<uint8_t> start = RandomBytes(rng, 64 + 4 * 37);
-    std::vector<uint8_t> x = start, y = start;
-    blivo::rowk::Combine_Sse2(x.data() + dOff, x.data() + ao, x.data() + bo, n, op);
-    blivo::rowk::Combine_Ref(y.data() + dOff, y.data() + ao, y.data() + bo, n, op);
-    ASSERT_EQ(x, y) << "seed " << seed;
-    x = start;
-    y = start;
-    blivo::rowk::Copy_Sse2(x.data() + dOff, x.data() + ao, n);
-    blivo::rowk::Copy_Ref(y.data() + dOff, y.data() + ao, n);
-    ASSERT_EQ(x, y) << "copy seed " << seed;
+    const std::vector<uint8_t> start = RandomBytes(rng, 64 + 4 * 53);
+    std::vector<uint8_t> want = start;
+    blivo::rowk::Combine_Ref(want.data() + dOff, want.data() + ao, want.data() + bo, n, op);
+    for (const blivo::rowk::Kernels& k : sets) {
+      std::vector<uint8_t> x = start;
+      k.combine(x.data() + dOff, x.data() + ao, x.data() + bo, n, op);
+      ASSERT_EQ(x, want) << "seed " << seed;
+    }
+    want = start;
+    blivo::rowk::Copy_Ref(want.data() + dOff, want.data() + ao, n);
+    for (const blivo::rowk::Kernels& k : sets) {
+      std::vector<uint8_t> x = start;
+      k.copy(x.data() + dOff, x.data() + ao, n);
+      ASSERT_EQ(x, want) << "copy seed " << seed;
+    }
+  }
+}
+
+// The switch that forces the plain loops reaches the row kernels too.
+TEST(RowKernels, DisableSwitchForcesReferences) {
+  setenv("BLIVO_DISABLE", "avx2,sse2", 1);
+  blivo::ReloadIsa();
+  EXPECT_EQ(blivo::rowk::HostKernels().copy, &blivo::rowk::Copy_Ref);
+  EXPECT_EQ(blivo::rowk::HostKernels().combine, &blivo::rowk::Combine_Ref);
+  setenv("BLIVO_DISABLE", "avx2", 1);
+  blivo::ReloadIsa();
+  EXPECT_EQ(blivo::rowk::HostKernels().combine, &blivo::rowk::Combine_Sse2);
+  unsetenv("BLIVO_DISABLE");
+  blivo::ReloadIsa();
+  if (__builtin_cpu_supports("avx2")) {
+    EXPECT_EQ(blivo::rowk::HostKernels().combine, &blivo::rowk::Combine_Avx2);
   }
 }
 

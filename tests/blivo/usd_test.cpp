@@ -15,7 +15,9 @@ using famtest::PerByte;
 using famtest::RawRows;
 
 uint32_t Sat(int32_t v) { return v < 0 ? 0u : (v > 255 ? 255u : static_cast<uint32_t>(v)); }
-int32_t Dark(uint32_t s, uint32_t k) { return static_cast<int32_t>(Sat(static_cast<int32_t>(s) - (255 - static_cast<int32_t>(k)))); }
+int32_t Dark(uint32_t s, uint32_t k) {
+  return static_cast<int32_t>(Sat(static_cast<int32_t>(s) - (255 - static_cast<int32_t>(k))));
+}
 
 using SatFn = int32_t (*)(void*, const void*, int32_t, int32_t, int32_t, int32_t, uint32_t);
 struct SatMember {
@@ -24,13 +26,13 @@ struct SatMember {
   uint32_t (*rule)(uint32_t d, uint32_t s, uint32_t k);  // one byte
 };
 
-#define SAT_PLAIN(name)                                                                   \
+#define SAT_PLAIN(name)                                                                \
   [](void* d, const void* s, int32_t ds, int32_t ss, int32_t w, int32_t r, uint32_t) { \
-    return name(d, s, ds, ss, w, r);                                                    \
+    return name(d, s, ds, ss, w, r);                                                   \
   }
-#define SAT_COLOUR(name) \
+#define SAT_COLOUR(name)                                                                 \
   [](void* d, const void* s, int32_t ds, int32_t ss, int32_t w, int32_t r, uint32_t k) { \
-    return name(d, s, ds, ss, w, r, k);                                                   \
+    return name(d, s, ds, ss, w, r, k);                                                  \
   }
 
 const SatMember kSaturating[] = {
@@ -77,7 +79,8 @@ TEST(UsdSaturating, EveryMemberFollowsItsRule) {
   std::mt19937 rng(11);
   for (const SatMember& m : kSaturating) {
     for (int seed = 1; seed <= 12; ++seed) {
-      const int32_t w = static_cast<int32_t>(rng() % 19), rows = 1 + static_cast<int32_t>(rng() % 4);
+      const int32_t w = static_cast<int32_t>(rng() % 19),
+                    rows = 1 + static_cast<int32_t>(rng() % 4);
       RawRows dst(w, rows, 4, w * 4 + 4 * static_cast<int32_t>(rng() % 3), seed % 4);
       RawRows src(w, rows, 4, w * 4 + static_cast<int32_t>(rng() % 9), (seed * 3) % 5);
       dst.Randomize(rng);
@@ -87,9 +90,9 @@ TEST(UsdSaturating, EveryMemberFollowsItsRule) {
       ASSERT_EQ(m.fn(dst.Data(), src.Data(), dst.Stride(), src.Stride(), w, rows, k), 1) << m.name;
       for (int32_t y = 0; y < rows; ++y)
         for (int32_t x = 0; x < w; ++x) {
-          const uint32_t want = PerByte(before.Get(x, y), src.Get(x, y), [&](uint32_t a, uint32_t b, int c) {
-            return m.rule(a, b, (k >> (8 * c)) & 0xFFu);
-          });
+          const uint32_t want = PerByte(
+              before.Get(x, y), src.Get(x, y),
+              [&](uint32_t a, uint32_t b, int c) { return m.rule(a, b, (k >> (8 * c)) & 0xFFu); });
           ASSERT_EQ(dst.Get(x, y), want) << m.name << " seed " << seed << " at " << x << "," << y;
         }
       ASSERT_TRUE(dst.GuardsIntact()) << m.name << " seed " << seed;
@@ -178,10 +181,18 @@ TEST(UsdRows, AlphaBlends) {
   // d = 0x40_0000FF (alpha 0x40 kept), s = red at alpha a.
   auto run = [](int which, uint32_t d, uint32_t s) {
     switch (which) {
-      case 0: UsdAlpha(&d, &s, 4, 4, 1, 1); break;
-      case 1: UsdAlphaFast(&d, &s, 4, 4, 1, 1); break;
-      case 2: UsdSTDAlpha(&d, &s, 4, 4, 1, 1, 128); break;
-      default: UsdRGBAlpha(&d, &s, 4, 4, 1, 1, 0x00FF8000u); break;
+      case 0:
+        UsdAlpha(&d, &s, 4, 4, 1, 1);
+        break;
+      case 1:
+        UsdAlphaFast(&d, &s, 4, 4, 1, 1);
+        break;
+      case 2:
+        UsdSTDAlpha(&d, &s, 4, 4, 1, 1, 128);
+        break;
+      default:
+        UsdRGBAlpha(&d, &s, 4, 4, 1, 1, 0x00FF8000u);
+        break;
     }
     return d;
   };
@@ -192,7 +203,8 @@ TEST(UsdRows, AlphaBlends) {
   EXPECT_EQ(run(1, 0x400000FFu, 0x80FF0000u), 0x4080007Eu);  // w = 129
   EXPECT_EQ(run(1, 0x400000FFu, 0x00FF0000u), 0x400000FFu);
   EXPECT_EQ(run(2, 0x400000FFu, 0x00FF0000u), 0x407F007Eu);  // constant 128, source alpha unused
-  EXPECT_EQ(run(3, 0x401020FFu, 0x00FF4000u), 0x40FF2FFFu);  // red 255: s; green 128: (64*128 + 32*127)>>8; blue 0: d
+  EXPECT_EQ(run(3, 0x401020FFu, 0x00FF4000u),
+            0x40FF2FFFu);  // red 255: s; green 128: (64*128 + 32*127)>>8; blue 0: d
   uint32_t d = 0x400000FFu, s = 0x80FF0000u;
   UsdSTDAlpha(&d, &s, 4, 4, 1, 1, 999);  // clamped to 255
   EXPECT_EQ(d, 0x40FF0000u);
@@ -222,7 +234,8 @@ TEST(UsdRows, ConversionsFillsAndPalettes) {
   EXPECT_EQ(pal.Get(0, 1), 0xFF090909u);
   EXPECT_EQ(pal.Get(1, 1), 0xFF090909u);
   EXPECT_EQ(UsdPaletteBlt(pal.Data(), index, nullptr, pal.Stride(), 3, 2, 2), 1);
-  EXPECT_EQ(UsdPaletteBlt(pal.Data(), index, palette, pal.Stride(), 1, 2, 2), 1);  // index stride < row
+  EXPECT_EQ(UsdPaletteBlt(pal.Data(), index, palette, pal.Stride(), 1, 2, 2),
+            1);  // index stride < row
   EXPECT_TRUE(pal.GuardsIntact());
 }
 
