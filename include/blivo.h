@@ -82,5 +82,6 @@ BLIVO_API int32_t HitTestWall(int32_t a, int32_t b, int32_t c, int32_t d); /* al
 #include "blivo/blit.h"
 #include "blivo/scale.h"
 #include "blivo/draw.h"
+#include "blivo/families.h"
 
 #endif /* BLIVO_H */

@@ -8,6 +8,7 @@
 #include "blivo.h"
 #include "draw_kernels.h"
 #include "draw_step.h"
+#include "alpha_line.h"
 #include "pixel_math.h"
 
 namespace blivo::draw {
@@ -70,6 +71,47 @@ void BlendCovered(const Image& img, int64_t x, int64_t y, uint32_t colour, uint3
 }
 
 }  // namespace
+
+// Shared with the raw-buffer lines of the older families.
+int32_t AlphaLine(const Image& img, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                  uint32_t startColour, uint32_t endColour) {
+  if (!img.Valid()) return kNothing;
+  const int64_t dx = static_cast<int64_t>(x2) - x1;
+  const int64_t dy = static_cast<int64_t>(y2) - y1;
+  if (dx == 0 && dy == 0) {
+    BlendCovered(img, x1, y1, startColour, 256);
+    return kDone;
+  }
+  const bool alongX = Abs64(dx) >= Abs64(dy);
+  // Major axis: a (from a1, extent da, image size), minor axis b.
+  const int64_t a1 = alongX ? x1 : y1, da = alongX ? dx : dy;
+  const int64_t b1 = alongX ? y1 : x1, db = alongX ? dy : dx;
+  const int64_t size = alongX ? img.width : img.height;
+  int64_t lo = da > 0 ? a1 : a1 + da;
+  int64_t hi = da > 0 ? a1 + da : a1;
+  if (lo < 0) lo = 0;
+  if (hi > size - 1) hi = size - 1;
+  for (int64_t a = lo; a <= hi; ++a) {
+    const double t = static_cast<double>(a - a1) / static_cast<double>(da);
+    const double b = static_cast<double>(b1) + t * static_cast<double>(db);
+    const double bFloor = std::floor(b);
+    uint32_t w1 = static_cast<uint32_t>((b - bFloor) * 256.0);
+    if (w1 > 255u) w1 = 255u;
+    uint32_t k = static_cast<uint32_t>(t * 256.0);
+    if (k > 256u) k = 256u;
+    const uint32_t colour = blivo::Lerp256(startColour, endColour, k);
+    const int64_t bi = static_cast<int64_t>(bFloor);
+    if (alongX) {
+      BlendCovered(img, a, bi, colour, 256u - w1);
+      BlendCovered(img, a, bi + 1, colour, w1);
+    } else {
+      BlendCovered(img, bi, a, colour, 256u - w1);
+      BlendCovered(img, bi + 1, a, colour, w1);
+    }
+  }
+  return kDone;
+}
+
 }  // namespace blivo::draw
 
 using blivo::Image;
@@ -201,42 +243,7 @@ BLIVO_API int32_t BBIDrawGradationLine(void* image, void* ramp, int32_t x1, int3
 
 BLIVO_API int32_t BBIDrawAlphaLine(void* image, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                    uint32_t startColour, uint32_t endColour) {
-  const Image img = blivo::View(image);
-  if (!img.Valid()) return kNothing;
-  const int64_t dx = static_cast<int64_t>(x2) - x1;
-  const int64_t dy = static_cast<int64_t>(y2) - y1;
-  if (dx == 0 && dy == 0) {
-    draw::BlendCovered(img, x1, y1, startColour, 256);
-    return kDone;
-  }
-  const bool alongX = draw::Abs64(dx) >= draw::Abs64(dy);
-  // Major axis: a (from a1, extent da, image size), minor axis b.
-  const int64_t a1 = alongX ? x1 : y1, da = alongX ? dx : dy;
-  const int64_t b1 = alongX ? y1 : x1, db = alongX ? dy : dx;
-  const int64_t size = alongX ? img.width : img.height;
-  int64_t lo = da > 0 ? a1 : a1 + da;
-  int64_t hi = da > 0 ? a1 + da : a1;
-  if (lo < 0) lo = 0;
-  if (hi > size - 1) hi = size - 1;
-  for (int64_t a = lo; a <= hi; ++a) {
-    const double t = static_cast<double>(a - a1) / static_cast<double>(da);
-    const double b = static_cast<double>(b1) + t * static_cast<double>(db);
-    const double bFloor = std::floor(b);
-    uint32_t w1 = static_cast<uint32_t>((b - bFloor) * 256.0);
-    if (w1 > 255u) w1 = 255u;
-    uint32_t k = static_cast<uint32_t>(t * 256.0);
-    if (k > 256u) k = 256u;
-    const uint32_t colour = blivo::Lerp256(startColour, endColour, k);
-    const int64_t bi = static_cast<int64_t>(bFloor);
-    if (alongX) {
-      draw::BlendCovered(img, a, bi, colour, 256u - w1);
-      draw::BlendCovered(img, a, bi + 1, colour, w1);
-    } else {
-      draw::BlendCovered(img, bi, a, colour, 256u - w1);
-      draw::BlendCovered(img, bi + 1, a, colour, w1);
-    }
-  }
-  return kDone;
+  return blivo::draw::AlphaLine(blivo::View(image), x1, y1, x2, y2, startColour, endColour);
 }
 
 }  // extern "C"
