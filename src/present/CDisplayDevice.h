@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "blivo/bbi_record.h"
+#include "engine/CSurface.h"
 #include "engine/IDisplayDevice.h"
 #include "engine/spLib.h"
+#include "platform/CMenuGui.h"
+#include "present/CRgbDevice.h"
 
 namespace platform {
 class CFontRaster;
@@ -82,6 +85,9 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // Software renderer: blit straight into the window's surface, only the area that changed.
   void ShowSoftware(const util::CRect& clip);
   void Unsubscribe();
+  // The menu bar: its triangles drawn by the software device into a window-sized overlay,
+  // shown over the frame through a blended texture.
+  void DrawMenu(void* renderer);
 
   engine::spLib& m_root;
   engine::DisplayParams m_params;
@@ -110,6 +116,16 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   std::string m_deviceName;
   std::string m_deviceBackend;
   std::unique_ptr<platform::CFontRaster> m_font;
+
+  platform::MenuFrame m_menuFrame;
+  CRgbDevice m_menuDevice;
+  std::vector<uint32_t> m_menuPixels;
+  std::unique_ptr<engine::CSurface> m_menuAtlas;
+  uint32_t m_menuAtlasVersion = 0;
+  uint64_t m_menuHash = 0;
+  int32_t m_menuW = 0, m_menuH = 0;
+  int32_t m_menuBox[4] = {0, 0, 0, 0};  // drawn area: x0, y0, x1, y1
+  void* m_menuTexture = nullptr;       // SDL_Texture*
 };
 
 }  // namespace present
