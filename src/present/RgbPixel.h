@@ -41,8 +41,8 @@ inline int32_t Combine(ColorOp op, int32_t a1, int32_t a2, int32_t blendAlpha) {
     case ColorOp::SelectArg1: return a1;
     case ColorOp::SelectArg2: return a2;
     case ColorOp::Modulate: return Mul(a1, a2);
-    case ColorOp::Modulate2x: return std::min(255, 2 * Mul(a1, a2));
-    case ColorOp::Modulate4x: return std::min(255, 4 * Mul(a1, a2));
+    case ColorOp::Modulate2x: return std::min(255, Div255(2 * a1 * a2));
+    case ColorOp::Modulate4x: return std::min(255, Div255(4 * a1 * a2));
     case ColorOp::Add: return std::min(255, a1 + a2);
     case ColorOp::Subtract: return std::max(0, a1 - a2);
     case ColorOp::AddSigned: return Clamp255(a1 + a2 - 128);
