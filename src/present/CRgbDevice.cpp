@@ -6,6 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "present/RgbPixel.h"
 
@@ -15,8 +21,13 @@ namespace {
 
 constexpr int32_t kSub = 16;  // sub-pixel steps per pixel
 
-int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-  return a >= 0 ? a / b : -((-a + b - 1) / b);
+// floor(a / b) for b > 0. The edge terms stay far below 2^53, so the double quotient is off by
+// at most one, which the integer check puts right; it saves a 64-bit division per edge and row.
+int64_t FloorDiv(int64_t a, int64_t b) {
+  auto q = static_cast<int64_t>(std::floor(static_cast<double>(a) / static_cast<double>(b)));
+  if (q * b > a) --q;
+  else if ((q + 1) * b <= a) ++q;
+  return q;
 }
 
 int64_t CeilDiv(int64_t a, int64_t b) {  // b > 0
@@ -47,6 +58,7 @@ struct Pipeline {
   const CRgbDevice::TexelView* tex[2] = {nullptr, nullptr};
   rgb::Px factor;
   bool flatColor = false;  // corners of one colour: the diffuse is the same everywhere
+  CRgbDevice::SpanPath path = CRgbDevice::SpanPath::Reference;
 };
 
 inline uint32_t Tap(const CRgbDevice::TexelView& t, int32_t x, int32_t y) {
@@ -123,6 +135,211 @@ void SpanGeneric(const Pipeline& p, const Span& s) {
   }
 }
 
+// The common sprite span, specialised: point sampling along one texture row (an axis-aligned
+// quad, scaled or not), the colour operation and the blend pair fixed at compile time. Every
+// value is computed by the same expressions as the plain loop, so the two agree bit for bit.
+enum class FastBlend { None, Alpha, AlphaAdd };
+
+template <ColorOp kOp, FastBlend kBlend>
+void SpanPoint(const Pipeline& p, const Span& s, const uint32_t* row, ColorOp alphaOp) {
+  const bool flat = p.flatColor;
+  int32_t d[4] = {Channel(s.start[0]), Channel(s.start[1]), Channel(s.start[2]),
+                  Channel(s.start[3])};
+  for (int32_t i = 0; i < s.count; ++i) {
+    const float fi = static_cast<float>(i);
+    if (!flat)
+      for (int ch = 0; ch < 4; ++ch) d[ch] = Channel(s.start[ch] + s.step[ch] * fi);
+    // Taps are known to be at u >= 0, where truncation is the floor.
+    const uint32_t t = row[static_cast<int32_t>(s.start[4] + s.step[4] * fi)];
+    const int32_t tc[4] = {static_cast<int32_t>(t & 0xFFu), static_cast<int32_t>((t >> 8) & 0xFFu),
+                           static_cast<int32_t>((t >> 16) & 0xFFu), static_cast<int32_t>(t >> 24)};
+    int32_t c[4];
+    for (int ch = 0; ch < 3; ++ch) {
+      if constexpr (kOp == ColorOp::SelectArg1) c[ch] = tc[ch];
+      else if constexpr (kOp == ColorOp::SelectArg2) c[ch] = d[ch];
+      else if constexpr (kOp == ColorOp::Modulate) c[ch] = rgb::Mul(tc[ch], d[ch]);
+      else if constexpr (kOp == ColorOp::Add) c[ch] = std::min(255, tc[ch] + d[ch]);
+      else c[ch] = rgb::Clamp255(tc[ch] + d[ch] - 128);
+    }
+    c[3] = alphaOp == ColorOp::SelectArg1 ? tc[3]
+           : alphaOp == ColorOp::SelectArg2 ? d[3]
+                                            : rgb::Mul(tc[3], d[3]);
+    uint32_t& out = s.dst[i];
+    if constexpr (kBlend == FastBlend::None) {
+      out = static_cast<uint32_t>(c[0]) | static_cast<uint32_t>(c[1]) << 8 |
+            static_cast<uint32_t>(c[2]) << 16 | static_cast<uint32_t>(c[3]) << 24;
+    } else {
+      const int32_t a = c[3];
+      if (a == 0 && kBlend == FastBlend::AlphaAdd) continue;
+      const uint32_t o = out;
+      uint32_t r = 0;
+      for (int ch = 0; ch < 4; ++ch) {
+        const int32_t dc = static_cast<int32_t>((o >> (8 * ch)) & 0xFFu);
+        const int32_t v = kBlend == FastBlend::Alpha
+                              ? rgb::Div255(c[ch] * a + dc * (255 - a))
+                              : std::min(255, rgb::Div255(c[ch] * a + dc * 255));
+        r |= static_cast<uint32_t>(v) << (8 * ch);
+      }
+      out = r;
+    }
+  }
+}
+
+using SpanPointFn = void (*)(const Pipeline&, const Span&, const uint32_t*, ColorOp);
+
+template <FastBlend kBlend>
+SpanPointFn PickOp(ColorOp op) {
+  switch (op) {
+    case ColorOp::SelectArg1: return SpanPoint<ColorOp::SelectArg1, kBlend>;
+    case ColorOp::SelectArg2: return SpanPoint<ColorOp::SelectArg2, kBlend>;
+    case ColorOp::Modulate: return SpanPoint<ColorOp::Modulate, kBlend>;
+    case ColorOp::Add: return SpanPoint<ColorOp::Add, kBlend>;
+    case ColorOp::AddSigned: return SpanPoint<ColorOp::AddSigned, kBlend>;
+    default: return nullptr;
+  }
+}
+
+#if defined(__SSE2__)
+// The same span two pixels at a time in 16-bit lanes (SSE2 is part of every x86-64). Sums stay
+// below 65536, where ((x + 128) + ((x + 128) >> 8)) >> 8 is exactly round(x / 255).
+inline __m128i Div255x8(__m128i x) {
+  const __m128i t = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+// Diffuse of pixel i as four 32-bit lanes B, G, R, A, by the plain loop's expression.
+inline __m128i DiffuseAt(const Span& s, float fi) {
+  const __m128 v = _mm_add_ps(_mm_add_ps(_mm_loadu_ps(s.start), _mm_mul_ps(_mm_loadu_ps(s.step),
+                                                                           _mm_set1_ps(fi))),
+                              _mm_set1_ps(0.5f));
+  return _mm_cvttps_epi32(v);
+}
+
+template <ColorOp kOp, FastBlend kBlend>
+void SpanPointSse2(const Pipeline& p, const Span& s, const uint32_t* row, ColorOp alphaOp) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+  const __m128i c255 = _mm_set1_epi16(255);
+  __m128i flatD = zero;
+  if (p.flatColor) {
+    const __m128i d = _mm_packs_epi32(DiffuseAt(s, 0), zero);  // 16-bit lanes, clamped below
+    flatD = _mm_unpacklo_epi64(d, d);
+    flatD = _mm_min_epi16(_mm_max_epi16(flatD, zero), c255);
+  }
+  // A 1:1 span starting on a whole texel reads texels u0, u0 + 1, ... exactly (whole numbers
+  // below 2^24 add exactly in float), so pairs are loaded at once.
+  const bool unitStep = s.step[4] == 1.0f && s.start[4] == std::floor(s.start[4]);
+  const auto u0 = static_cast<int32_t>(s.start[4]);
+  for (int32_t i = 0; i < s.count; i += 2) {
+    const bool pair = i + 1 < s.count;
+    const float f0 = static_cast<float>(i), f1 = static_cast<float>(pair ? i + 1 : i);
+    __m128i t;
+    if (unitStep && pair) {
+      t = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + u0 + i)), zero);
+    } else {
+      const uint32_t t0 = row[static_cast<int32_t>(s.start[4] + s.step[4] * f0)];
+      const uint32_t t1 = row[static_cast<int32_t>(s.start[4] + s.step[4] * f1)];
+      t = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(t0)),
+                                               _mm_cvtsi32_si128(static_cast<int>(t1))),
+                            zero);
+    }
+    __m128i d = flatD;
+    if (!p.flatColor) {
+      d = _mm_packs_epi32(DiffuseAt(s, f0), DiffuseAt(s, f1));
+      d = _mm_min_epi16(_mm_max_epi16(d, zero), c255);
+    }
+    __m128i c;
+    if constexpr (kOp == ColorOp::SelectArg1) c = t;
+    else if constexpr (kOp == ColorOp::SelectArg2) c = d;
+    else if constexpr (kOp == ColorOp::Modulate) c = Div255x8(_mm_mullo_epi16(t, d));
+    else if constexpr (kOp == ColorOp::Add) c = _mm_min_epi16(_mm_add_epi16(t, d), c255);
+    else c = _mm_min_epi16(_mm_max_epi16(_mm_sub_epi16(_mm_add_epi16(t, d), _mm_set1_epi16(128)),
+                                         zero), c255);
+    const __m128i a = alphaOp == ColorOp::SelectArg1   ? t
+                      : alphaOp == ColorOp::SelectArg2 ? d
+                                                       : Div255x8(_mm_mullo_epi16(t, d));
+    c = _mm_or_si128(_mm_andnot_si128(alphaLanes, c), _mm_and_si128(alphaLanes, a));
+    uint32_t* out = s.dst + i;
+    __m128i result;
+    if constexpr (kBlend == FastBlend::None) {
+      result = c;
+    } else {
+      __m128i sa = _mm_shufflelo_epi16(c, _MM_SHUFFLE(3, 3, 3, 3));
+      sa = _mm_shufflehi_epi16(sa, _MM_SHUFFLE(3, 3, 3, 3));
+      const __m128i dst = _mm_unpacklo_epi8(
+          pair ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(out))
+               : _mm_cvtsi32_si128(static_cast<int>(out[0])),
+          zero);
+      if constexpr (kBlend == FastBlend::Alpha)
+        result = Div255x8(_mm_add_epi16(_mm_mullo_epi16(c, sa),
+                                        _mm_mullo_epi16(dst, _mm_sub_epi16(c255, sa))));
+      else
+        result = _mm_min_epi16(_mm_add_epi16(dst, Div255x8(_mm_mullo_epi16(c, sa))), c255);
+    }
+    const __m128i packed = _mm_packus_epi16(result, zero);
+    if (pair)
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    else
+      out[0] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
+  }
+}
+
+template <FastBlend kBlend>
+SpanPointFn PickOpSse2(ColorOp op) {
+  switch (op) {
+    case ColorOp::SelectArg1: return SpanPointSse2<ColorOp::SelectArg1, kBlend>;
+    case ColorOp::SelectArg2: return SpanPointSse2<ColorOp::SelectArg2, kBlend>;
+    case ColorOp::Modulate: return SpanPointSse2<ColorOp::Modulate, kBlend>;
+    case ColorOp::Add: return SpanPointSse2<ColorOp::Add, kBlend>;
+    case ColorOp::AddSigned: return SpanPointSse2<ColorOp::AddSigned, kBlend>;
+    default: return nullptr;
+  }
+}
+#endif
+
+bool SpanFast(const Pipeline& p, const Span& s) {
+  const RenderState& st = *p.state;
+  if (st.colorKey || st.linearFilter || p.tex[0] == nullptr || s.step[5] != 0.0f ||
+      st.stage[1].colorOp != ColorOp::Disable)
+    return false;
+  const ColorOp alphaOp = st.stage[0].alphaOp;
+  if (alphaOp != ColorOp::SelectArg1 && alphaOp != ColorOp::SelectArg2 &&
+      alphaOp != ColorOp::Modulate)
+    return false;
+  SpanPointFn fn = nullptr;
+  const ColorOp op = st.stage[0].colorOp;
+  FastBlend blend = FastBlend::None;
+  if (!st.blend)
+    blend = FastBlend::None;
+  else if (st.srcBlend == BlendFactor::SrcAlpha && st.destBlend == BlendFactor::InvSrcAlpha)
+    blend = FastBlend::Alpha;
+  else if (st.srcBlend == BlendFactor::SrcAlpha && st.destBlend == BlendFactor::One)
+    blend = FastBlend::AlphaAdd;
+  else
+    return false;
+#if defined(__SSE2__)
+  if (p.path == CRgbDevice::SpanPath::Sse2)
+    fn = blend == FastBlend::None    ? PickOpSse2<FastBlend::None>(op)
+         : blend == FastBlend::Alpha ? PickOpSse2<FastBlend::Alpha>(op)
+                                     : PickOpSse2<FastBlend::AlphaAdd>(op);
+#endif
+  if (fn == nullptr)
+    fn = blend == FastBlend::None    ? PickOp<FastBlend::None>(op)
+         : blend == FastBlend::Alpha ? PickOp<FastBlend::Alpha>(op)
+                                     : PickOp<FastBlend::AlphaAdd>(op);
+  if (fn == nullptr) return false;
+  // Every tap must lie inside the texture: then no clamping is needed along the span.
+  const CRgbDevice::TexelView& t = *p.tex[0];
+  const float v = std::floor(s.start[5]);
+  const float uFirst = std::floor(s.start[4]);
+  const float uLast = std::floor(s.start[4] + s.step[4] * static_cast<float>(s.count - 1));
+  if (v < 0 || v >= static_cast<float>(t.height) || std::min(uFirst, uLast) < 0 ||
+      std::max(uFirst, uLast) >= static_cast<float>(t.width))
+    return false;
+  fn(p, s, t.pixels + static_cast<size_t>(v) * static_cast<size_t>(t.stride), alphaOp);
+  return true;
+}
+
 // Texture shown as it is (mode 0x000 on an opaque picture, 1:1, point sampled): a row copy.
 bool SpanCopy(const Pipeline& p, const Span& s) {
   const RenderState& st = *p.state;
@@ -150,6 +367,19 @@ bool SpanCopy(const Pipeline& p, const Span& s) {
 }
 
 }  // namespace
+
+CRgbDevice::SpanPath CRgbDevice::BestPath() {
+  // TUMBLEROO_DISABLE=sse2 (or =fast) forces the slower loops, for checks and comparisons.
+  const char* off = std::getenv("TUMBLEROO_DISABLE");
+  const std::string disabled = off != nullptr ? off : "";
+  if (disabled.find("fast") != std::string::npos) return SpanPath::Reference;
+#if defined(__SSE2__)
+  if (disabled.find("sse2") == std::string::npos) return SpanPath::Sse2;
+#endif
+  return SpanPath::Scalar;
+}
+
+CRgbDevice::CRgbDevice() : m_path(BestPath()) {}
 
 void CRgbDevice::SetRenderTarget(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch) {
   const bool usable = pixels != nullptr && width > 0 && height > 0 && pitch >= width * 4 &&
@@ -300,6 +530,7 @@ void CRgbDevice::DrawTriangle(const TLVertex& va, const TLVertex& vb, const TLVe
   pipe.tex[1] = m_texture[1] != nullptr ? &m_view[1] : nullptr;
   pipe.factor = rgb::Unpack(m_state.factor);
   pipe.flatColor = va.color == vb.color && va.color == vc.color;
+  pipe.path = m_path;
 
   for (int64_t y = yStart; y <= yEnd; ++y) {
     const int64_t py = y * kSub;
@@ -323,7 +554,8 @@ void CRgbDevice::DrawTriangle(const TLVertex& va, const TLVertex& vb, const TLVe
       s.start[k] = planes[k].At(sx, sy, fx[0], fy[0]);
       s.step[k] = planes[k].dx;
     }
-    if (!SpanCopy(pipe, s)) SpanGeneric(pipe, s);
+    if (m_path == SpanPath::Reference || (!SpanCopy(pipe, s) && !SpanFast(pipe, s)))
+      SpanGeneric(pipe, s);
   }
 }
 

@@ -15,6 +15,14 @@ namespace present {
 class CRgbDevice final : public CIMDevice {
  public:
   static constexpr const char* kName = "IID_IDirect3DRGBDevice";
+  // How spans are drawn: the plain per-pixel loop (the reference), specialised scalar loops for
+  // the common sprite spans, or those in SSE2. Every path gives the same pixels.
+  enum class SpanPath { Reference, Scalar, Sse2 };
+  [[nodiscard]] static SpanPath BestPath();
+
+  CRgbDevice();
+  void SetSpanPath(SpanPath path) { m_path = path; }
+  [[nodiscard]] SpanPath Path() const { return m_path; }
 
   [[nodiscard]] const char* DeviceName() const override { return kName; }
   void SetRenderTarget(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
@@ -34,6 +42,7 @@ class CRgbDevice final : public CIMDevice {
   void DrawTriangle(const TLVertex& a, const TLVertex& b, const TLVertex& c);
   bool PrepareTexture(int32_t stage);
 
+  SpanPath m_path = SpanPath::Reference;
   uint32_t* m_target = nullptr;
   int32_t m_width = 0, m_height = 0, m_pitch = 0;  // pitch in pixels
   struct Converted {
