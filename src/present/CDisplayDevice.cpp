@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/CFontRaster.h"
@@ -100,19 +101,40 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
   }
   m_lost = false;
 
-  if (params.direct3DDevice) {
-    m_deviceName = params.halGraphics ? kHalDeviceName : kRgbDeviceName;
-    m_deviceBackend = params.halGraphics ? "OpenGL" : "software";
-  } else {
-    m_deviceName.clear();
-    m_deviceBackend.clear();
-  }
-  BuildCapabilities();
-
   m_started = true;
+  ApplyDevice();
+
   ++m_initCount;
   m_startTime = m_root.Clock().NowMs();
   return true;
+}
+
+void CDisplayDevice::SelectDevice(bool hal) {
+  m_halChoice = hal;
+  if (m_started) ApplyDevice();
+}
+
+void CDisplayDevice::ApplyDevice() {
+  bool hal = m_halChoice.value_or(m_params.halGraphics);
+  if (hal && !HalAvailable()) {
+    if (!m_toldNoHal)
+      std::fprintf(stderr, "tumbleroo: no OpenGL (HAL) device in this build; drawing with the "
+                           "software (RGB) device\n");
+    m_toldNoHal = true;
+    hal = false;
+  }
+  m_params.halGraphics = hal;
+  if (m_params.direct3DDevice) {
+    m_deviceName = hal ? kHalDeviceName : kRgbDeviceName;
+    m_deviceBackend = hal ? "OpenGL" : "software";
+    if (!m_device3d) m_device3d = std::make_unique<CRgbDevice>();
+    m_device3d->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+  } else {
+    m_deviceName.clear();
+    m_deviceBackend.clear();
+    m_device3d.reset();
+  }
+  BuildCapabilities();
 }
 
 bool CDisplayDevice::ToggleFullscreen(bool fullscreen) {

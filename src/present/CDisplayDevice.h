@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,8 +66,13 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // The 3-D device chosen at the last start: its name and what stands for it here.
   [[nodiscard]] const std::string& DeviceName() const { return m_deviceName; }
   [[nodiscard]] const std::string& DeviceBackend() const { return m_deviceBackend; }
-  // The menu's device choice, taken at the next start.
-  void SetHalGraphics(bool hal) { m_params.halGraphics = hal; }
+  // The menu's (or the command line's) device choice: it overrides the settings' choice and
+  // takes effect at once. The OpenGL device is not part of this build yet, so a choice of HAL
+  // draws with the software device and says so once on stderr.
+  void SelectDevice(bool hal);
+  [[nodiscard]] static bool HalAvailable() { return false; }
+  // The 3-D device drawing into the back buffer; null before a start with a 3-D device.
+  [[nodiscard]] CIMDevice* Device3D() { return m_started && m_device3d ? m_device3d.get() : nullptr; }
   // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
   void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
   [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
@@ -85,6 +91,7 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // Software renderer: blit straight into the window's surface, only the area that changed.
   void ShowSoftware(const util::CRect& clip);
   void Unsubscribe();
+  void ApplyDevice();
   // The menu bar: its triangles drawn by the software device into a window-sized overlay,
   // shown over the frame through a blended texture.
   void DrawMenu(void* renderer);
@@ -116,6 +123,10 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   std::string m_deviceName;
   std::string m_deviceBackend;
   std::unique_ptr<platform::CFontRaster> m_font;
+
+  std::optional<bool> m_halChoice;
+  bool m_toldNoHal = false;
+  std::unique_ptr<CRgbDevice> m_device3d;
 
   platform::MenuFrame m_menuFrame;
   CRgbDevice m_menuDevice;
