@@ -11,6 +11,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsndfile1-dev libimgui-dev
   libfreetype-dev libfontconfig-dev fonts-noto-cjk
   xvfb xauth
+  libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
 )
 
 missing=()

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/CSurface.h"
+#include "present/GoldenScene.h"
 
 namespace {
 
@@ -390,35 +391,13 @@ TEST(RgbDevice, TexturesOfOtherLayoutsAndScissorAndClear) {
 // A small scene in the game's modes compared with its golden frame (RGB as binary PPM). With
 // TUMBLEROO_UPDATE_GOLDEN set the frame is written instead.
 TEST(RgbDevice, SceneMatchesGoldenFrame) {
-  constexpr int32_t W = 96, H = 64;
-  std::vector<uint32_t> texels(32 * 32);
-  for (int32_t y = 0; y < 32; ++y)
-    for (int32_t x = 0; x < 32; ++x) {
-      const int32_t dx = x - 16, dy = y - 16;
-      const uint32_t a = dx * dx + dy * dy < 196 ? 255u : dx * dx + dy * dy < 256 ? 128u : 0u;
-      texels[y * 32 + x] = a << 24 | static_cast<uint32_t>(x * 8) << 16 |
-                           static_cast<uint32_t>(y * 8) << 8 | 0x40u;
-    }
+  constexpr int32_t W = kGoldenWidth, H = kGoldenHeight;
+  const std::vector<uint32_t> texels = GoldenBallTexels();
   const auto ball = MakeTexture(32, 32, texels);
   Target target(W, H, 0);
   CRgbDevice d;
   target.Bind(d);
-  d.SceneClear(true, false, 0xFF203060u);
-  const uint32_t ramp[4] = {0xFF000000u, 0xFFFF0000u, 0xFF0000FFu, 0xFFFFFFFFu};
-  d.SetRenderMode(0x010);
-  DrawQuad(d, 0, 40, W, H, ramp);
-  d.SetTexture(ball.get());
-  d.SetRenderMode(0x101);
-  DrawQuad(d, 4.5f, 4.25f, 36.5f, 36.25f, 0xFFFFFFFFu);
-  d.SetFilterMode(true);
-  d.SetRenderMode(0x271);
-  const uint32_t grey[4] = {0xFF808080u, 0xC0FFFFFFu, 0xFF404040u, 0x80808080u};
-  DrawQuad(d, 30, 10, 90, 58, grey);
-  d.SetRenderMode(0x151);
-  DrawQuad(d, 60, 2, 76, 18, 0xFF303030u);
-  d.SetTexture(nullptr);
-  d.SetRenderMode(0x015);
-  DrawQuad(d, 10, 44, 50, 60, 0x80FF8000u);
+  DrawGoldenScene(d, ball.get(), W, H);
 
   std::string ppm = "P6\n" + std::to_string(W) + " " + std::to_string(H) + "\n255\n";
   for (const uint32_t p : target.px) {
