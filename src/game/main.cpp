@@ -50,8 +50,9 @@ Options ParseOptions(int argc, char** argv) {
 game::TheApp* g_app = nullptr;
 
 // The "Direct3D" menu shows the device that draws: HAL falls back to RGB when it cannot be made.
-void CheckDevice(platform::CMenuBar& menu, int32_t d3dMenu, bool hal) {
-  hal = hal && present::CDisplayDevice::HalAvailable();
+void CheckDevice(platform::CMenuBar& menu, int32_t d3dMenu, bool hal,
+                 present::CDisplayDevice* display) {
+  hal = hal && display != nullptr && display->HalAvailable();
   menu.SetChecked(d3dMenu, 0, hal);
   menu.SetChecked(d3dMenu, 1, !hal);
 }
@@ -101,10 +102,10 @@ void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevi
   for (int32_t i = 0; i < 2; ++i) {
     menu.GetItem(d3d, i)->onClick = [&menu, d3d, i, display] {
       if (display != nullptr) display->SelectDevice(i == 0);
-      CheckDevice(menu, d3d, i == 0);
+      CheckDevice(menu, d3d, i == 0, display);
     };
   }
-  CheckDevice(menu, d3d, true);
+  CheckDevice(menu, d3d, true, display);
   menu.AddMenu("終了", [&form] { form.Close(platform::CWindow::kCloseByCode); });
 }
 
@@ -172,7 +173,7 @@ int main(int argc, char** argv) {
     if (play.device != game::PlayOptions::Device::Settings) {
       const bool hal = play.device == game::PlayOptions::Device::Hal;
       display->SelectDevice(hal);
-      CheckDevice(form1.Menu(), FindMenu(form1.Menu(), "Direct3D"), hal);
+      CheckDevice(form1.Menu(), FindMenu(form1.Menu(), "Direct3D"), hal, display);
     }
     bool screenshotAsked = false;
     form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {

@@ -114,19 +114,45 @@ void CDisplayDevice::SelectDevice(bool hal) {
   if (m_started) ApplyDevice();
 }
 
+bool CDisplayDevice::HalAvailable() {
+  if (!m_glTried) {
+    m_glTried = true;
+    m_glDevice = CGlDevice::Create(m_glWhy);
+  }
+  return m_glDevice != nullptr;
+}
+
+CIMDevice* CDisplayDevice::Device3D() {
+  if (!m_started || !m_params.direct3DDevice) return nullptr;
+  if (m_params.halGraphics && m_glDevice) {
+    if (!m_sceneOpen) {
+      m_glDevice->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+      m_sceneOpen = true;
+    }
+    return m_glDevice.get();
+  }
+  return m_device3d.get();
+}
+
+void CDisplayDevice::FinishScene() {
+  if (m_sceneOpen && m_glDevice) m_glDevice->Finish();
+  m_sceneOpen = false;
+}
+
 void CDisplayDevice::ApplyDevice() {
+  FinishScene();
   bool hal = m_halChoice.value_or(m_params.halGraphics);
   if (hal && !HalAvailable()) {
     if (!m_toldNoHal)
-      std::fprintf(stderr, "tumbleroo: no OpenGL (HAL) device in this build; drawing with the "
-                           "software (RGB) device\n");
+      std::fprintf(stderr, "tumbleroo: no OpenGL context for the HAL device (%s); drawing with "
+                           "the software (RGB) device\n", m_glWhy.c_str());
     m_toldNoHal = true;
     hal = false;
   }
   m_params.halGraphics = hal;
   if (m_params.direct3DDevice) {
     m_deviceName = hal ? kHalDeviceName : kRgbDeviceName;
-    m_deviceBackend = hal ? "OpenGL" : "software";
+    m_deviceBackend = hal ? "OpenGL (" + m_glDevice->Renderer() + ")" : "software";
     if (!m_device3d) m_device3d = std::make_unique<CRgbDevice>();
     m_device3d->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
   } else {

@@ -15,6 +15,7 @@
 #include "engine/IDisplayDevice.h"
 #include "engine/spLib.h"
 #include "platform/CMenuGui.h"
+#include "present/CGlDevice.h"
 #include "present/CRgbDevice.h"
 
 namespace platform {
@@ -51,7 +52,7 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   [[nodiscard]] bool SurfacesUsable() override;
   void SaveSurfaces() override;
   void RestoreSurfaces() override;
-  void FinishScene() override {}
+  void FinishScene() override;
 
   [[nodiscard]] void* BackBuffer() override { return m_started ? m_block.data() : nullptr; }
   [[nodiscard]] uint32_t* Pixels();
@@ -67,12 +68,15 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   [[nodiscard]] const std::string& DeviceName() const { return m_deviceName; }
   [[nodiscard]] const std::string& DeviceBackend() const { return m_deviceBackend; }
   // The menu's (or the command line's) device choice: it overrides the settings' choice and
-  // takes effect at once. The OpenGL device is not part of this build yet, so a choice of HAL
+  // takes effect at once. HAL is the OpenGL device; when no OpenGL context can be made it
   // draws with the software device and says so once on stderr.
   void SelectDevice(bool hal);
-  [[nodiscard]] static bool HalAvailable() { return false; }
-  // The 3-D device drawing into the back buffer; null before a start with a 3-D device.
-  [[nodiscard]] CIMDevice* Device3D() { return m_started && m_device3d ? m_device3d.get() : nullptr; }
+  // Whether the OpenGL device can be made (tried once).
+  [[nodiscard]] bool HalAvailable();
+  // The 3-D device drawing into the back buffer; null before a start with a 3-D device. The
+  // OpenGL device takes the back buffer's picture at the first call of a frame and gives its
+  // frame back at FinishScene.
+  [[nodiscard]] CIMDevice* Device3D();
   // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
   void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
   [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
@@ -127,6 +131,10 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   std::optional<bool> m_halChoice;
   bool m_toldNoHal = false;
   std::unique_ptr<CRgbDevice> m_device3d;
+  std::unique_ptr<CGlDevice> m_glDevice;
+  bool m_glTried = false;
+  std::string m_glWhy;
+  bool m_sceneOpen = false;
 
   platform::MenuFrame m_menuFrame;
   CRgbDevice m_menuDevice;
