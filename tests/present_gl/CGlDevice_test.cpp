@@ -20,10 +20,6 @@
 #include "present/CRgbDevice.h"
 #include "present/GoldenScene.h"
 
-// Mesa's driver keeps blocks for the life of the process and is unloaded before the leak check
-// runs, so its frames cannot be told apart by module: this program does not check for leaks.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace {
 
 using present::CGlDevice;
