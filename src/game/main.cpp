@@ -2,12 +2,15 @@
 // system cannot run the game), bind the main window, create the scheduler and run game cycles
 // until the window watcher says stop. Options come from one table (`kOptions`): `--version`
 // prints the version; `--frames N` asks the window to close after N frames (the closing wipe
-// then runs as after a user's close). Anything else on the command line is refused with the
+// then runs as after a user's close). `--device`, `--shot` and `--seed` are PlayOptions, taken
+// out of the command line first; F12 saves a screenshot. Anything else is refused with the
 // usage and exit code 2.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -17,11 +20,13 @@
 #include "engine/CJob.h"
 #include "engine/spLib.h"
 #include "game/CForm.h"
+#include "game/PlayOptions.h"
 #include "game/TheApp.h"
 #include "input/spLibInput.h"
 #include "platform/CWindow.h"
 #include "present/CDisplayDevice.h"
 #include "sound/spLibSound.h"
+#include "present/CScreenshot.h"
 #include "version.h"
 
 namespace {
@@ -86,6 +91,9 @@ std::string Usage() {
     left.resize(std::max<size_t>(left.size() + 2, 16), ' ');
     text += left + entry.help + "\n";
   }
+  text += "  --device rgb|hal  the 3-D device to start on (software or OpenGL)\n"
+          "  --shot N:FILE   save the frame presented in frame N to FILE (.png or .bmp)\n"
+          "  --seed S        make every random draw reproducible\n";
   return text;
 }
 
@@ -117,6 +125,21 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
 }
 
 game::TheApp* g_app = nullptr;
+
+// The "Direct3D" menu shows the device that draws: HAL falls back to RGB when it cannot be made.
+void CheckDevice(platform::CMenuBar& menu, int32_t d3dMenu, bool hal,
+                 present::CDisplayDevice* display) {
+  hal = hal && display != nullptr && display->HalAvailable();
+  menu.SetChecked(d3dMenu, 0, hal);
+  menu.SetChecked(d3dMenu, 1, !hal);
+}
+
+int32_t FindMenu(const platform::CMenuBar& menu, const std::string& caption) {
+  const auto& all = menu.Menus();
+  for (size_t i = 0; i < all.size(); ++i)
+    if (all[i].caption == caption) return static_cast<int32_t>(i);
+  return -1;
+}
 
 // The main window's menu; the items act on the game cycle that is running.
 void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevice* display) {
@@ -155,18 +178,48 @@ void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevi
   menu.AddItem(d3d, "RGB デバイス", {}, true);
   for (int32_t i = 0; i < 2; ++i) {
     menu.GetItem(d3d, i)->onClick = [&menu, d3d, i, display] {
-      menu.SetChecked(d3d, i, true);
-      menu.SetChecked(d3d, 1 - i, false);
-      if (display != nullptr) display->SetHalGraphics(i == 0);
+      if (display != nullptr) display->SelectDevice(i == 0);
+      CheckDevice(menu, d3d, i == 0, display);
     };
   }
-  menu.SetChecked(d3d, 0, true);
+  CheckDevice(menu, d3d, true, display);
   menu.AddMenu("終了", [&form] { form.Close(platform::CWindow::kCloseByCode); });
+}
+
+// Saves the back buffer as it was presented; false (and a message) when it cannot.
+bool SaveFrame(present::CDisplayDevice* display, const std::string& path) {
+  std::string error;
+  const uint32_t* pixels = display != nullptr ? display->Pixels() : nullptr;
+  const engine::DisplayParams& p = display->Params();
+  if (pixels == nullptr ||
+      !present::CScreenshot::Save(pixels, p.width, p.height, display->Pitch(), path, error)) {
+    std::fprintf(stderr, "tumbleroo: frame not saved: %s\n",
+                 error.empty() ? "no display" : error.c_str());
+    return false;
+  }
+  return true;
+}
+
+void SaveScreenshot(present::CDisplayDevice* display) {
+  const std::string folder = present::CScreenshot::Folder();
+  std::error_code ec;
+  if (folder.empty() || (std::filesystem::create_directories(folder, ec), ec)) {
+    std::fprintf(stderr, "tumbleroo: no folder for screenshots (%s)\n",
+                 folder.empty() ? "neither XDG_DATA_HOME nor HOME is set" : folder.c_str());
+    return;
+  }
+  const std::string path = folder + "/" + present::CScreenshot::FreeName(folder, std::time(nullptr));
+  if (SaveFrame(display, path)) std::fprintf(stderr, "tumbleroo: screenshot saved to %s\n", path.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const game::PlayOptions play = game::ParsePlayOptions(argc, argv);
+  if (!play.error.empty()) {
+    std::fprintf(stderr, "tumbleroo: %s\n%s", play.error.c_str(), Usage().c_str());
+    return 2;
+  }
   Options options;
   if (const std::string error = ParseOptions(argc, argv, options); !error.empty()) {
     std::fprintf(stderr, "tumbleroo: %s\n%s", error.c_str(), Usage().c_str());
@@ -183,6 +236,7 @@ int main(int argc, char** argv) {
 
   engine::spLib& root = engine::spLib::Shared();
   root.Init(true);
+  if (play.seed) root.Api().FixSeed(*play.seed);
   auto displayOwned = std::make_unique<present::CDisplayDevice>(root);
   present::CDisplayDevice* display = displayOwned.get();
   root.SetDisplayDevice(std::move(displayOwned));
@@ -196,14 +250,33 @@ int main(int argc, char** argv) {
     auto job = std::make_unique<engine::CJob>();
     BuildMenu(form1, *job, display);
     watcher->SetForm(&form1);
+    if (play.device != game::PlayOptions::Device::Settings) {
+      const bool hal = play.device == game::PlayOptions::Device::Hal;
+      display->SelectDevice(hal);
+      CheckDevice(form1.Menu(), FindMenu(form1.Menu(), "Direct3D"), hal, display);
+    }
+    bool screenshotAsked = false;
+    form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {
+      if (key == platform::CWindow::kKeyF1 + 11) screenshotAsked = true;  // F12
+    });
 
     int64_t frames = 0;
+    int64_t frameNumber = 0;  // every frame of the program, across game cycles
     while (!watcher->Break()) {
       game::TheApp app(*job, *watcher, display);
       g_app = &app;
       job->Add(app.GetJobkey(game::TheApp::JobBoot));
       while (job->Poll() != 0) {
         if (app.Kestrel().Poll() != 0) job->Destroy();
+        ++frameNumber;
+        for (const game::PlayOptions::Shot& shot : play.shots)
+          if (shot.frame == frameNumber && SaveFrame(display, shot.file))
+            std::fprintf(stderr, "tumbleroo: frame %lld saved to %s\n",
+                         static_cast<long long>(frameNumber), shot.file.c_str());
+        if (screenshotAsked) {
+          screenshotAsked = false;
+          SaveScreenshot(display);
+        }
         if (options.frames >= 0 && ++frames == options.frames)
           form1.Close(platform::CWindow::kCloseByUser);
       }

@@ -1,6 +1,6 @@
 // CMenuBar: the main window's menu as data: top-level menus (a menu without items is a command
-// of its own), items with captions, check marks, radio marks and callbacks. The window draws it
-// with Dear ImGui and runs the callbacks between frames, never in the middle of drawing.
+// of its own), items with captions, check marks, radio marks and callbacks. The window lays it
+// out with Dear ImGui (CMenuGui) and runs the callbacks between frames, never in the middle of drawing.
 #pragma once
 
 #include <cstdint>

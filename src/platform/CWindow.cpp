@@ -1,23 +1,19 @@
 // The main window on SDL2: native window and renderer, event translation to desktop key codes,
-// auxiliary timers run from the message pump, and the ImGui menu bar.
+// auxiliary timers run from the message pump, and the menu bar's input and layout.
 #include "CWindow.h"
 
 #include <SDL.h>
-#include <imgui.h>
-#include <backends/imgui_impl_sdl.h>
-#include <backends/imgui_impl_sdlrenderer.h>
 
 #include <algorithm>
 #include <chrono>
 
 #include "CDesktop.h"
-#include "CFontRaster.h"
+#include "CMenuGui.h"
 
 namespace platform {
 
 namespace {
 
-constexpr float kMenuFontSize = 16.0f;
 constexpr int32_t kMenuBarHeight = 22;  // font + 2 x 3 pixels of frame padding
 
 std::vector<CWindow*>& Windows() {
@@ -97,9 +93,7 @@ int32_t ButtonMask(uint32_t state) {
 struct CWindow::Impl {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
-  ImGuiContext* imgui = nullptr;
-  uint32_t fontRevision = UINT32_MAX;
-  ImVector<ImWchar> ranges;
+  std::unique_ptr<CMenuGui> gui;
   uint32_t windowId = 0;
 };
 
@@ -174,19 +168,12 @@ bool CWindow::Close(int32_t mode) {
 void CWindow::DestroyNative() {
   if (m_impl->window == nullptr) return;
   Destroying.Raise();
-  if (m_impl->imgui != nullptr) {
-    ImGui::SetCurrentContext(m_impl->imgui);
-    ImGui_ImplSDLRenderer_Shutdown();
-    ImGui_ImplSDL2_Shutdown();
-    ImGui::DestroyContext(m_impl->imgui);
-    m_impl->imgui = nullptr;
-  }
+  m_impl->gui.reset();
   SDL_DestroyRenderer(m_impl->renderer);
   SDL_DestroyWindow(m_impl->window);
   m_impl->renderer = nullptr;
   m_impl->window = nullptr;
   m_impl->windowId = 0;
-  m_impl->fontRevision = UINT32_MAX;
   m_visible = false;
 }
 
@@ -259,77 +246,14 @@ void CWindow::SetMenuVisible(bool visible) {
   ApplySize();
 }
 
-void CWindow::RenderMenuBar() {
-  if (!HasMenu() || !m_menuVisible || m_impl->renderer == nullptr) return;
-  if (m_impl->imgui == nullptr) {
-    m_impl->imgui = ImGui::CreateContext();
-    ImGui::SetCurrentContext(m_impl->imgui);
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    ImGui::StyleColorsLight();
-    ImGui::GetStyle().FramePadding.y = (kMenuBarHeight - kMenuFontSize) / 2;
-    ImGui_ImplSDL2_InitForSDLRenderer(m_impl->window);
-    ImGui_ImplSDLRenderer_Init(m_impl->renderer);
-  }
-  ImGui::SetCurrentContext(m_impl->imgui);
-  ImGuiIO& io = ImGui::GetIO();
-  if (m_impl->fontRevision != m_menu.Revision()) {
-    // Only the glyphs the captions use: the full Japanese range would take long to build.
-    m_impl->fontRevision = m_menu.Revision();
-    ImFontGlyphRangesBuilder builder;
-    builder.AddRanges(io.Fonts->GetGlyphRangesDefault());
-    builder.AddText(m_menu.AllCaptions().c_str());
-    builder.AddText("●○");
-    m_impl->ranges.clear();
-    builder.BuildRanges(&m_impl->ranges);
-    io.Fonts->Clear();
-    const CFontRaster::Face face = CFontRaster::FindFace("sans-serif");
-    ImFont* font = nullptr;
-    if (!face.path.empty()) {
-      ImFontConfig config;
-      config.FontNo = face.index;
-      font = io.Fonts->AddFontFromFileTTF(face.path.c_str(), kMenuFontSize, &config,
-                                          m_impl->ranges.Data);
-    }
-    if (font == nullptr) io.Fonts->AddFontDefault();
-    ImGui_ImplSDLRenderer_DestroyFontsTexture();
-  }
-  ImGui_ImplSDLRenderer_NewFrame();
-  ImGui_ImplSDL2_NewFrame();
-  ImGui::NewFrame();
-  if (ImGui::BeginMainMenuBar()) {
-    const auto& menus = m_menu.Menus();
-    for (size_t mi = 0; mi < menus.size(); ++mi) {
-      const CMenuBar::Menu& menu = menus[mi];
-      if (!menu.visible) continue;
-      ImGui::PushID(static_cast<int>(mi));
-      if (menu.items.empty()) {
-        if (ImGui::MenuItem(menu.caption.c_str(), nullptr, false, menu.enabled))
-          m_menu.Click(static_cast<int32_t>(mi));
-      } else if (ImGui::BeginMenu(menu.caption.c_str(), menu.enabled)) {
-        for (size_t ii = 0; ii < menu.items.size(); ++ii) {
-          const CMenuBar::Item& item = menu.items[ii];
-          if (!item.visible) continue;
-          ImGui::PushID(static_cast<int>(ii));
-          bool clicked = false;
-          if (item.radio) {
-            const std::string label = (item.checked ? "● " : "○ ") + item.caption;
-            clicked = ImGui::MenuItem(label.c_str(), nullptr, false, item.enabled);
-          } else {
-            clicked = ImGui::MenuItem(item.caption.c_str(), nullptr, item.checked, item.enabled);
-          }
-          if (clicked) m_menu.Click(static_cast<int32_t>(mi), static_cast<int32_t>(ii));
-          ImGui::PopID();
-        }
-        ImGui::EndMenu();
-      }
-      ImGui::PopID();
-    }
-    ImGui::EndMainMenuBar();
-  }
-  ImGui::Render();
-  ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+bool CWindow::BuildMenuFrame(MenuFrame& frame) {
+  if (!HasMenu() || !m_menuVisible || m_impl->window == nullptr) return false;
+  if (!m_impl->gui) m_impl->gui = std::make_unique<CMenuGui>();
+  int w = 0, h = 0;
+  if (m_impl->renderer == nullptr || SDL_GetRendererOutputSize(m_impl->renderer, &w, &h) != 0)
+    SDL_GetWindowSize(m_impl->window, &w, &h);
+  m_impl->gui->BuildFrame(m_menu, w, h, kMenuBarHeight, frame);
+  return true;
 }
 
 int32_t CWindow::AddTimer(const std::string& name, uint32_t intervalMs, std::function<void()> onTick) {
@@ -419,11 +343,7 @@ void CWindow::Dispatch(const void* event) {
   const SDL_Event& e = *static_cast<const SDL_Event*>(event);
   RawEvent.Raise(event);
   bool menuHasMouse = false;
-  if (m_impl->imgui != nullptr && HasMenu() && m_menuVisible) {
-    ImGui::SetCurrentContext(m_impl->imgui);
-    ImGui_ImplSDL2_ProcessEvent(&e);
-    menuHasMouse = ImGui::GetIO().WantCaptureMouse;
-  }
+  if (m_impl->gui && HasMenu() && m_menuVisible) menuHasMouse = m_impl->gui->ProcessEvent(&e);
   int32_t ax = 0, ay = 0, aw = 0, ah = 0;
   DrawingArea(ax, ay, aw, ah);
   const int32_t shift = ShiftState(static_cast<uint16_t>(SDL_GetModState()));

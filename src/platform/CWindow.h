@@ -1,7 +1,8 @@
 // CWindow: the program's main window. An SDL window with a renderer, the window's events
 // (close query, unload, paint, keys with desktop key codes, mouse), named auxiliary controls
-// (timers that tick while messages are pumped, picture boxes), and a menu bar drawn with Dear
-// ImGui above the drawing area (on demand in full screen). SDL stays in the .cpp.
+// (timers that tick while messages are pumped, picture boxes), and a menu bar laid out with Dear
+// ImGui above the drawing area (on demand in full screen) and drawn by the display's 3-D device.
+// SDL stays in the .cpp.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "CEvent.h"
 #include "CMenuBar.h"
+#include "CMenuGui.h"
 
 namespace platform {
 
@@ -69,9 +71,9 @@ class CWindow {
   void SetMenuVisible(bool visible);
   [[nodiscard]] bool MenuVisible() const { return m_menuVisible; }
   [[nodiscard]] int32_t MenuBarHeight() const;
-  // Draws the menu bar into the renderer's frame; the display calls it just before showing the
-  // frame.
-  void RenderMenuBar();
+  // Lays out the menu bar for this frame and fills `frame` with its triangles in window pixels;
+  // false when no bar is shown. The display calls it just before showing the frame.
+  bool BuildMenuFrame(MenuFrame& frame);
 
   // Auxiliary controls: 0, or kNameInUse when a control of that name exists.
   int32_t AddTimer(const std::string& name, uint32_t intervalMs, std::function<void()> onTick);

@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/CFontRaster.h"
@@ -99,19 +101,66 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
   }
   m_lost = false;
 
-  if (params.direct3DDevice) {
-    m_deviceName = params.halGraphics ? kHalDeviceName : kRgbDeviceName;
-    m_deviceBackend = params.halGraphics ? "OpenGL" : "software";
-  } else {
-    m_deviceName.clear();
-    m_deviceBackend.clear();
-  }
-  BuildCapabilities();
-
   m_started = true;
+  ApplyDevice();
+
   ++m_initCount;
   m_startTime = m_root.Clock().NowMs();
   return true;
+}
+
+void CDisplayDevice::SelectDevice(bool hal) {
+  m_halChoice = hal;
+  if (m_started) ApplyDevice();
+}
+
+bool CDisplayDevice::HalAvailable() {
+  if (!m_glTried) {
+    m_glTried = true;
+    m_glDevice = CGlDevice::Create(m_glWhy);
+  }
+  return m_glDevice != nullptr;
+}
+
+CIMDevice* CDisplayDevice::Device3D() {
+  if (!m_started || !m_params.direct3DDevice) return nullptr;
+  if (m_params.halGraphics && m_glDevice) {
+    if (!m_sceneOpen) {
+      m_glDevice->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+      m_sceneOpen = true;
+    }
+    return m_glDevice.get();
+  }
+  return m_device3d.get();
+}
+
+void CDisplayDevice::FinishScene() {
+  if (m_sceneOpen && m_glDevice) m_glDevice->Finish();
+  m_sceneOpen = false;
+}
+
+void CDisplayDevice::ApplyDevice() {
+  FinishScene();
+  bool hal = m_halChoice.value_or(m_params.halGraphics);
+  if (hal && !HalAvailable()) {
+    if (!m_toldNoHal)
+      std::fprintf(stderr, "tumbleroo: no OpenGL context for the HAL device (%s); drawing with "
+                           "the software (RGB) device\n", m_glWhy.c_str());
+    m_toldNoHal = true;
+    hal = false;
+  }
+  m_params.halGraphics = hal;
+  if (m_params.direct3DDevice) {
+    m_deviceName = hal ? kHalDeviceName : kRgbDeviceName;
+    m_deviceBackend = hal ? "OpenGL (" + m_glDevice->Renderer() + ")" : "software";
+    if (!m_device3d) m_device3d = std::make_unique<CRgbDevice>();
+    m_device3d->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+  } else {
+    m_deviceName.clear();
+    m_deviceBackend.clear();
+    m_device3d.reset();
+  }
+  BuildCapabilities();
 }
 
 bool CDisplayDevice::ToggleFullscreen(bool fullscreen) {
@@ -158,9 +207,102 @@ bool CDisplayDevice::CreateTexture() {
 void CDisplayDevice::DestroyTexture() {
   if (m_surface != nullptr) SDL_FreeSurface(static_cast<SDL_Surface*>(m_surface));
   m_surface = nullptr;
-  if (m_texture != nullptr && m_window != nullptr && m_window->NativeRenderer() != nullptr)
-    SDL_DestroyTexture(static_cast<SDL_Texture*>(m_texture));
+  const bool live = m_window != nullptr && m_window->NativeRenderer() != nullptr;
+  if (m_texture != nullptr && live) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_texture));
   m_texture = nullptr;
+  if (m_menuTexture != nullptr && live) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
+  m_menuTexture = nullptr;
+  m_menuHash = 0;
+}
+
+void CDisplayDevice::DrawMenu(void* rendererHandle) {
+  auto* renderer = static_cast<SDL_Renderer*>(rendererHandle);
+  platform::MenuFrame& f = m_menuFrame;
+  if (!m_window->BuildMenuFrame(f) || f.width <= 0 || f.height <= 0 || f.atlas == nullptr)
+    return;
+  if (f.width != m_menuW || f.height != m_menuH || m_menuTexture == nullptr) {
+    if (m_menuTexture != nullptr) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
+    m_menuTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, f.width, f.height);
+    if (m_menuTexture == nullptr) return;
+    SDL_SetTextureBlendMode(static_cast<SDL_Texture*>(m_menuTexture), SDL_BLENDMODE_BLEND);
+    m_menuW = f.width;
+    m_menuH = f.height;
+    m_menuPixels.assign(static_cast<size_t>(f.width) * static_cast<size_t>(f.height), 0);
+    m_menuHash = 0;
+  }
+  if (!m_menuAtlas || m_menuAtlasVersion != f.atlasVersion) {
+    m_menuAtlas = std::make_unique<engine::CSurface>(f.atlasWidth, f.atlasHeight,
+                                                     engine::PixelFormat::Argb8888(), true);
+    if (uint8_t* p = m_menuAtlas->Lock()) {
+      for (int32_t y = 0; y < f.atlasHeight; ++y)
+        std::memcpy(p + static_cast<size_t>(y) * static_cast<size_t>(m_menuAtlas->Pitch()),
+                    f.atlas + static_cast<size_t>(y) * static_cast<size_t>(f.atlasWidth),
+                    static_cast<size_t>(f.atlasWidth) * 4);
+      m_menuAtlas->Unlock();
+    }
+    m_menuAtlasVersion = f.atlasVersion;
+    m_menuHash = 0;
+  }
+  // The bar changes only on hover and clicks: the same triangles are not drawn again.
+  uint64_t hash = 1469598103934665603ull;
+  auto mix = [&hash](const void* data, size_t bytes) {
+    const auto* b = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < bytes; ++i) hash = (hash ^ b[i]) * 1099511628211ull;
+  };
+  mix(f.vertices.data(), f.vertices.size() * sizeof(platform::MenuVertex));
+  mix(f.indexes.data(), f.indexes.size() * sizeof(uint16_t));
+  mix(f.batches.data(), f.batches.size() * sizeof(platform::MenuBatch));
+  auto* texture = static_cast<SDL_Texture*>(m_menuTexture);
+  if (hash != m_menuHash) {
+    m_menuHash = hash;
+    float x0 = static_cast<float>(f.width), y0 = static_cast<float>(f.height), x1 = 0, y1 = 0;
+    for (const platform::MenuVertex& v : f.vertices) {
+      x0 = std::min(x0, v.x);
+      y0 = std::min(y0, v.y);
+      x1 = std::max(x1, v.x);
+      y1 = std::max(y1, v.y);
+    }
+    int32_t box[4] = {std::max(0, static_cast<int32_t>(std::floor(x0))),
+                      std::max(0, static_cast<int32_t>(std::floor(y0))),
+                      std::min(f.width, static_cast<int32_t>(std::ceil(x1)) + 1),
+                      std::min(f.height, static_cast<int32_t>(std::ceil(y1)) + 1)};
+    if (box[2] <= box[0] || box[3] <= box[1]) box[0] = box[1] = box[2] = box[3] = 0;
+    std::copy(box, box + 4, m_menuBox);
+    const int32_t bw = box[2] - box[0], bh = box[3] - box[1];
+    if (bw <= 0 || bh <= 0) return;
+    uint32_t* base = m_menuPixels.data() + static_cast<size_t>(box[1]) * static_cast<size_t>(f.width) +
+                     static_cast<size_t>(box[0]);
+    for (int32_t y = 0; y < bh; ++y)
+      std::fill_n(base + static_cast<size_t>(y) * static_cast<size_t>(f.width), bw, 0u);
+    CRgbDevice& d = m_menuDevice;
+    d.SetRenderTarget(m_menuPixels.data(), f.width, f.height, f.width * 4);
+    d.SetTexture(m_menuAtlas.get());
+    d.SetRenderMode(0x221);  // texture alpha x vertex alpha, colour multiplied, alpha blend
+    d.SetFilterMode(false);
+    std::vector<TLVertex> tl;
+    for (const platform::MenuBatch& b : f.batches) {
+      if (b.vertexOffset >= f.vertices.size() || b.firstIndex + b.indexCount > f.indexes.size())
+        continue;
+      d.SetClipRect(std::max(b.clipX0, box[0]), std::max(b.clipY0, box[1]),
+                    std::min(b.clipX1, box[2]), std::min(b.clipY1, box[3]));
+      tl.clear();
+      for (size_t i = b.vertexOffset; i < f.vertices.size(); ++i) {
+        const platform::MenuVertex& v = f.vertices[i];
+        // ImGui samples at pixel centres, this device at whole coordinates.
+        tl.push_back(CIMDevice::TLVERTEX(v.x - 0.5f, v.y - 0.5f, v.argb, v.u, v.v));
+      }
+      d.DrawIndexed(tl.data(), static_cast<int32_t>(tl.size()), f.indexes.data() + b.firstIndex,
+                    static_cast<int32_t>(b.indexCount));
+    }
+    d.SetTexture(nullptr);
+    const SDL_Rect r{box[0], box[1], bw, bh};
+    SDL_UpdateTexture(texture, &r, base, f.width * 4);
+  }
+  const int32_t bw = m_menuBox[2] - m_menuBox[0], bh = m_menuBox[3] - m_menuBox[1];
+  if (bw <= 0 || bh <= 0) return;
+  const SDL_Rect r{m_menuBox[0], m_menuBox[1], bw, bh};
+  SDL_RenderCopy(renderer, texture, &r, &r);
 }
 
 uint32_t* CDisplayDevice::Pixels() {
@@ -243,7 +385,7 @@ void CDisplayDevice::Show(const util::CRect* area, bool waitVblank) {
   }
   const SDL_Rect dst{x, y, w, h};
   SDL_RenderCopy(renderer, texture, nullptr, &dst);
-  m_window->RenderMenuBar();
+  DrawMenu(renderer);
   SDL_RenderPresent(renderer);
 }
 

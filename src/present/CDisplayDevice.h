@@ -6,12 +6,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "blivo/bbi_record.h"
+#include "engine/CSurface.h"
 #include "engine/IDisplayDevice.h"
 #include "engine/spLib.h"
+#include "platform/CMenuGui.h"
+#include "present/CGlDevice.h"
+#include "present/CRgbDevice.h"
 
 namespace platform {
 class CFontRaster;
@@ -47,7 +52,7 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   [[nodiscard]] bool SurfacesUsable() override;
   void SaveSurfaces() override;
   void RestoreSurfaces() override;
-  void FinishScene() override {}
+  void FinishScene() override;
 
   [[nodiscard]] void* BackBuffer() override { return m_started ? m_block.data() : nullptr; }
   [[nodiscard]] uint32_t* Pixels();
@@ -62,8 +67,16 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // The 3-D device chosen at the last start: its name and what stands for it here.
   [[nodiscard]] const std::string& DeviceName() const { return m_deviceName; }
   [[nodiscard]] const std::string& DeviceBackend() const { return m_deviceBackend; }
-  // The menu's device choice, taken at the next start.
-  void SetHalGraphics(bool hal) { m_params.halGraphics = hal; }
+  // The menu's (or the command line's) device choice: it overrides the settings' choice and
+  // takes effect at once. HAL is the OpenGL device; when no OpenGL context can be made it
+  // draws with the software device and says so once on stderr.
+  void SelectDevice(bool hal);
+  // Whether the OpenGL device can be made (tried once).
+  [[nodiscard]] bool HalAvailable();
+  // The 3-D device drawing into the back buffer; null before a start with a 3-D device. The
+  // OpenGL device takes the back buffer's picture at the first call of a frame and gives its
+  // frame back at FinishScene.
+  [[nodiscard]] CIMDevice* Device3D();
   // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
   void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
   [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
@@ -82,6 +95,10 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // Software renderer: blit straight into the window's surface, only the area that changed.
   void ShowSoftware(const util::CRect& clip);
   void Unsubscribe();
+  void ApplyDevice();
+  // The menu bar: its triangles drawn by the software device into a window-sized overlay,
+  // shown over the frame through a blended texture.
+  void DrawMenu(void* renderer);
 
   engine::spLib& m_root;
   engine::DisplayParams m_params;
@@ -110,6 +127,24 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   std::string m_deviceName;
   std::string m_deviceBackend;
   std::unique_ptr<platform::CFontRaster> m_font;
+
+  std::optional<bool> m_halChoice;
+  bool m_toldNoHal = false;
+  std::unique_ptr<CRgbDevice> m_device3d;
+  std::unique_ptr<CGlDevice> m_glDevice;
+  bool m_glTried = false;
+  std::string m_glWhy;
+  bool m_sceneOpen = false;
+
+  platform::MenuFrame m_menuFrame;
+  CRgbDevice m_menuDevice;
+  std::vector<uint32_t> m_menuPixels;
+  std::unique_ptr<engine::CSurface> m_menuAtlas;
+  uint32_t m_menuAtlasVersion = 0;
+  uint64_t m_menuHash = 0;
+  int32_t m_menuW = 0, m_menuH = 0;
+  int32_t m_menuBox[4] = {0, 0, 0, 0};  // drawn area: x0, y0, x1, y1
+  void* m_menuTexture = nullptr;       // SDL_Texture*
 };
 
 }  // namespace present

@@ -46,6 +46,10 @@ CApi::~CApi() {
 }
 
 void CApi::ReseedFromEntropy() {
+  if (m_fixedSeed) {
+    m_rng.seed(static_cast<uint32_t>(m_rng()));
+    return;
+  }
   std::random_device entropy;
   m_rng.seed(entropy() ^ m_clock->NowMs());
 }

@@ -61,6 +61,9 @@ class CApi {
   float NextUniform();
   // Restarts the generator from `seed` (reproducible draws).
   void Randomize(uint32_t seed);
+  // Makes every draw of the program reproducible: this generator, the pixel library's and the
+  // reseeding of Shuffle (which then draws its seed from this generator, not from entropy).
+  void FixSeed(uint32_t seed);
   // GetRandom(max - min + 1) + min through the pixel library; min when the call cannot be made.
   static int32_t Rnd(int32_t min, int32_t max);
 
@@ -537,6 +540,7 @@ class CApi {
   void ClosePakHandles();
 
   std::mt19937 m_rng;
+  bool m_fixedSeed = false;
 
   std::string m_exeFolder;     // with a trailing "/"
   std::string m_exepath;       // cached base folder

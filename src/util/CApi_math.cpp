@@ -59,6 +59,12 @@ float CApi::NextUniform() {
 
 void CApi::Randomize(uint32_t seed) { m_rng.seed(seed); }
 
+void CApi::FixSeed(uint32_t seed) {
+  m_rng.seed(seed);
+  m_fixedSeed = true;
+  if (auto fn = BLIVO_FN(SetRandomSeed)) fn(seed);
+}
+
 int32_t CApi::Math_Rnd(int32_t min, int32_t max) {
   const float r = NextUniform();
   const double n = static_cast<double>(max) - static_cast<double>(min) + 1.0;

@@ -149,12 +149,34 @@ TEST_F(DisplayTest, EveryCapabilityNameAppearsExactlyOnce) {
       EXPECT_EQ(all.find(entry, first + 1), std::string::npos) << name;
     }
   }
-  ASSERT_TRUE(StartDisplay(Params800(true, true)));
-  EXPECT_EQ(display->DeviceName(), "IID_IDirect3DHALDevice");
-  EXPECT_EQ(display->DeviceBackend(), "OpenGL");
   ASSERT_TRUE(StartDisplay(Params800(true, false)));
   EXPECT_EQ(display->DeviceName(), "IID_IDirect3DRGBDevice");
   EXPECT_EQ(display->DeviceBackend(), "software");
+  // SDL's dummy driver has no OpenGL: a HAL start draws with the software device.
+  ASSERT_FALSE(display->HalAvailable());
+  ASSERT_TRUE(StartDisplay(Params800(true, true)));
+  EXPECT_EQ(display->DeviceName(), "IID_IDirect3DRGBDevice");
+}
+
+TEST_F(DisplayTest, ThreeDDeviceDrawsIntoTheBackBufferAndFollowsTheChoice) {
+  ASSERT_TRUE(StartDisplay(Params800(false, false)));
+  EXPECT_EQ(display->Device3D(), nullptr) << "no 3-D device was asked for";
+  ASSERT_TRUE(StartDisplay(Params800(true, false)));
+  present::CIMDevice* d = display->Device3D();
+  ASSERT_NE(d, nullptr);
+  d->SetRenderMode(0x010);
+  const uint32_t c = 0xFF336699u;
+  const present::TLVertex v[4] = {present::CIMDevice::TLVERTEX(10, 20, c, 0, 0),
+                                  present::CIMDevice::TLVERTEX(30, 20, c, 0, 0),
+                                  present::CIMDevice::TLVERTEX(10, 40, c, 0, 0),
+                                  present::CIMDevice::TLVERTEX(30, 40, c, 0, 0)};
+  d->DrawStrip(v, 4);
+  EXPECT_EQ(display->Pixels()[25 * 800 + 15], c);
+  EXPECT_EQ(display->Pixels()[45 * 800 + 15], 0u);
+  display->SelectDevice(false);
+  EXPECT_EQ(display->DeviceName(), "IID_IDirect3DRGBDevice");
+  ASSERT_TRUE(StartDisplay(Params800(true, true)));
+  EXPECT_EQ(display->DeviceName(), "IID_IDirect3DRGBDevice") << "the choice outlives a restart";
 }
 
 TEST_F(DisplayTest, MemoryReportLayout) {

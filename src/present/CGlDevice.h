@@ -1,0 +1,47 @@
+// CGlDevice: the OpenGL 3-D device ("IID_IDirect3DHALDevice"). A core-profile context through
+// SDL, one small shader program whose uniforms select the stage operations, and GL's own
+// blending for the blend pairs. It draws into a frame-buffer object that holds a copy of the
+// render target: SetRenderTarget uploads the target's pixels (the software drawing so far),
+// Finish reads the frame back into them. Positions follow the software device's sampling
+// (pixel (x, y) at exactly x, y) and fill rule, so the two devices draw the same frames within
+// a small tolerance. SDL and GL stay in the .cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "present/CIMDevice.h"
+
+namespace present {
+
+class CGlDevice final : public CIMDevice {
+ public:
+  static constexpr const char* kName = "IID_IDirect3DHALDevice";
+
+  // A device with its own hidden window and context; null (and the reason in `why`) when SDL's
+  // video driver cannot make an OpenGL 3.3 core context.
+  static std::unique_ptr<CGlDevice> Create(std::string& why);
+  ~CGlDevice() override;
+
+  [[nodiscard]] const char* DeviceName() const override { return kName; }
+  void SetRenderTarget(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch) override;
+  void SceneClear(bool target = true, bool zBuffer = false, uint32_t color = 0) override;
+  void DrawStrip(const TLVertex* vertices, int32_t count) override;
+  void DrawIndexed(const TLVertex* vertices, int32_t count, const uint16_t* indexes,
+                   int32_t indexCount) override;
+  // Brings the frame drawn so far into the render target's pixels.
+  void Finish();
+  // The renderer's name, for the support page.
+  [[nodiscard]] const std::string& Renderer() const;
+  // Drops the cached copy of a surface that is going away.
+  void ForgetTexture(const engine::CSurface* surface);
+
+ private:
+  struct Impl;
+  CGlDevice();
+  bool Prepare();  // states, textures and uniforms for the next draw; false: draw nothing
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace present
