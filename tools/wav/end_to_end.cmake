@@ -3,21 +3,7 @@
 # refusals: a lying file, a missing one, bad command lines.
 cmake_minimum_required(VERSION 3.25)
 
-function(run expected)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL expected)
-    message(FATAL_ERROR "'${ARGN}' exited ${rc}, expected ${expected}\nstdout: ${out}\nstderr: ${err}")
-  endif()
-  set(OUT "${out}" PARENT_SCOPE)
-  set(ERR "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_contains text what)
-  string(FIND "${text}" "${what}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "expected to find '${what}' in:\n${text}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../end_to_end_support.cmake)
 
 function(expect_one_line text)
   string(REGEX MATCHALL "\n" ends "${text}")
