@@ -1,7 +1,8 @@
-# Helpers shared by the tools' end-to-end scripts: run a command expecting an exit code (its
-# output lands in OUT and ERR), and check that a text holds a piece.
+# Helpers shared by the end-to-end scripts of the tools and the program: run a command expecting
+# an exit code (its output lands in OUT and ERR; a minute at most), and check that a text holds a piece.
 function(run expected)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  TIMEOUT 60)
   if(NOT rc EQUAL expected)
     message(FATAL_ERROR "'${ARGN}' exited ${rc}, expected ${expected}\nstdout: ${out}\nstderr: ${err}")
   endif()

@@ -10,22 +10,7 @@ unset(ENV{WAYLAND_DISPLAY})
 set(ENV{SDL_VIDEODRIVER} dummy)
 set(ENV{SDL_AUDIODRIVER} dummy)
 
-function(run expected)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 60)
-  if(NOT rc EQUAL expected)
-    message(FATAL_ERROR "'${ARGN}' exited ${rc}, expected ${expected}\nstdout: ${out}\nstderr: ${err}")
-  endif()
-  set(OUT "${out}" PARENT_SCOPE)
-  set(ERR "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_contains text what)
-  string(FIND "${text}" "${what}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "expected to find '${what}' in:\n${text}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../tools/end_to_end_support.cmake)
 
 # Values out of range, not numbers, missing, and options nobody knows.
 foreach(args IN ITEMS "--frames;0" "--frames;-1" "--frames;2147483648"
