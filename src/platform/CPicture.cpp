@@ -4,15 +4,122 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
 
+namespace {
+
+uint32_t Be16(std::span<const uint8_t> b, size_t at) { return uint32_t{b[at]} << 8 | b[at + 1]; }
+uint32_t Le16(std::span<const uint8_t> b, size_t at) { return b[at] | uint32_t{b[at + 1]} << 8; }
+uint32_t Be32(std::span<const uint8_t> b, size_t at) { return Be16(b, at) << 16 | Be16(b, at + 2); }
+uint32_t Le32(std::span<const uint8_t> b, size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
+
+bool PeekBmp(std::span<const uint8_t> b, PictureHeader& h) {
+  if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
+  h.kind = PictureKind::kBmp;
+  if (Le32(b, 14) == 12) {  // OS/2 core header: 16-bit sizes
+    h.width = Le16(b, 18);
+    h.height = Le16(b, 20);
+  } else {
+    h.width = static_cast<int32_t>(Le32(b, 18));
+    const int64_t height = static_cast<int32_t>(Le32(b, 22));
+    h.height = height < 0 ? -height : height;  // negative: rows top to bottom
+  }
+  return true;
+}
+
+bool PeekPng(std::span<const uint8_t> b, PictureHeader& h) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (b.size() < 24 || std::memcmp(b.data(), kSignature, 8) != 0) return false;
+  if (std::memcmp(b.data() + 12, "IHDR", 4) != 0) return false;
+  h.kind = PictureKind::kPng;
+  h.width = Be32(b, 16);
+  h.height = Be32(b, 20);
+  return true;
+}
+
+bool PeekJpeg(std::span<const uint8_t> b, PictureHeader& h) {
+  if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8) return false;
+  size_t at = 2;
+  while (at + 1 < b.size()) {
+    if (b[at] != 0xFF) return false;
+    const uint8_t marker = b[at + 1];
+    at += 2;
+    if (marker == 0xFF) { --at; continue; }  // fill byte
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xDA) return false;  // image data before any frame header
+    if (at + 2 > b.size()) return false;
+    const size_t length = Be16(b, at);
+    if (length < 2) return false;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      if (length < 7 || at + 7 > b.size()) return false;
+      h.kind = PictureKind::kJpeg;
+      h.height = Be16(b, at + 3);
+      h.width = Be16(b, at + 5);
+      return true;
+    }
+    at += length;
+  }
+  return false;
+}
+
+bool PeekGif(std::span<const uint8_t> b, PictureHeader& h) {
+  if (b.size() < 13 || (std::memcmp(b.data(), "GIF87a", 6) != 0 && std::memcmp(b.data(), "GIF89a", 6) != 0))
+    return false;
+  const int64_t screenW = Le16(b, 6), screenH = Le16(b, 8);
+  size_t at = 13;
+  if (b[10] & 0x80) at += size_t{3} << ((b[10] & 7) + 1);
+  // The decoder sizes its frame by the first image descriptor, not by the screen.
+  while (at < b.size()) {
+    const uint8_t block = b[at++];
+    if (block == 0x2C) {
+      if (at + 8 > b.size()) return false;
+      h.kind = PictureKind::kGif;
+      h.width = std::max<int64_t>(screenW, Le16(b, at + 4));
+      h.height = std::max<int64_t>(screenH, Le16(b, at + 6));
+      return true;
+    }
+    if (block != 0x21 || at >= b.size()) return false;
+    ++at;  // extension label
+    while (at < b.size() && b[at] != 0) at += size_t{b[at]} + 1;
+    ++at;
+  }
+  return false;
+}
+
+SDL_Surface* LoadKind(SDL_RWops* rw, PictureKind kind) {
+  switch (kind) {
+    case PictureKind::kBmp: return IMG_LoadBMP_RW(rw);
+    case PictureKind::kPng: return IMG_LoadPNG_RW(rw);
+    case PictureKind::kJpeg: return IMG_LoadJPG_RW(rw);
+    case PictureKind::kGif: return IMG_LoadGIF_RW(rw);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool PeekPicture(std::span<const uint8_t> bytes, PictureHeader& out) {
+  PictureHeader h;
+  if (!PeekBmp(bytes, h) && !PeekPng(bytes, h) && !PeekJpeg(bytes, h) && !PeekGif(bytes, h)) return false;
+  out = h;
+  return true;
+}
+
 bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& out) {
   if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
+  // The decoders allocate whatever a header names before reading a pixel, so the size is
+  // checked here first, and only the kinds whose header we can read are decoded at all.
+  PictureHeader header;
+  if (!PeekPicture(bytes, header)) return false;
+  if (header.width <= 0 || header.height <= 0 || header.width * header.height > maxPixels) return false;
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (rw == nullptr) return false;
-  SDL_Surface* loaded = IMG_Load_RW(rw, 1);
+  SDL_Surface* loaded = LoadKind(rw, header.kind);
+  SDL_RWclose(rw);
   if (loaded == nullptr) return false;
   bool ok = false;
   if (loaded->w > 0 && loaded->h > 0 && int64_t{loaded->w} * loaded->h <= maxPixels) {

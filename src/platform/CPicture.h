@@ -1,5 +1,6 @@
 // CPicture: the system picture loader (SDL2_image): PNG, JPEG, GIF and the bitmap kinds the
 // image objects' own reader leaves alone, decoded from bytes in memory into 0xAARRGGBB rows.
+// No other kind is handed to it, and no header's size is believed before it is checked.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,20 @@ struct Picture {
   std::vector<uint32_t> pixels;  // width * height, rows top to bottom
 };
 
-// False when the bytes are no picture the loader knows, or larger than maxPixels.
+enum class PictureKind { kBmp, kPng, kJpeg, kGif };
+
+// What a picture's header claims, read without decoding (and without trusting it).
+struct PictureHeader {
+  PictureKind kind = PictureKind::kBmp;
+  int64_t width = 0;
+  int64_t height = 0;  // rows, whichever way they run
+};
+
+// False when the bytes begin no BMP, PNG, JPEG or GIF header that can be read.
+bool PeekPicture(std::span<const uint8_t> bytes, PictureHeader& out);
+
+// False when the bytes are no picture the loader knows, or larger than maxPixels (checked on
+// the header before anything is decoded).
 bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& out);
 
 }  // namespace platform
