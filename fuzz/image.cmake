@@ -7,3 +7,6 @@ foreach(target fuzz_transer_script fuzz_replay_transer_script)
     add_dependencies(${target} blivo)
   endif()
 endforeach()
+# The text renderer's font names, glyph names and box layout over arbitrary text.
+tumbleroo_fuzz_target(text_layout SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/text_layout.cpp
+                      LIBS tumbleroo_image)

@@ -1,14 +1,20 @@
 // tumbleroo-img: the command-line face of the game's image objects, for people who make assets.
 // It loads and saves through exactly the game's readers and writers (CmgBBIBase) and has no
 // image code of its own. Messages go to stderr, one line each; the exit code says how it went.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "blivo/bbi_record.h"
 #include "image/CmgBBI.h"
+#include "image/CmgBBIFunction.h"
+#include "image/CmgBBIString.h"
+#include "image/CmgBitmapList.h"
 #include "util/CApi.h"
+#include "util/CRect.h"
 
 namespace {
 
@@ -19,11 +25,17 @@ constexpr int kUsage = 2;
 constexpr const char* kUsageText =
     "usage: tumbleroo-img info FILE\n"
     "       tumbleroo-img convert IN OUT [--compress MODE] [--alpha]\n"
+    "       tumbleroo-img text TEXT OUT [--font NAME] [--size N] [--blur N] [--width W]\n"
+    "                     [--cache FOLDER]\n"
     "\n"
     "  info     prints the image's size, which reader loaded it and how a block file is stored\n"
     "  convert  loads IN (block file, bitmap, PNG, JPEG, GIF, ...) and writes OUT: a bitmap when\n"
     "           OUT ends in .bmp (24 bits, 32 with --alpha), else a block file compressed by\n"
     "           MODE: -1 stored, 0 the shortest of the three methods (default), 1, 2 or 3\n"
+    "  text     renders TEXT (UTF-8; \\n breaks a line) with the game's text renderer, white on\n"
+    "           black, and writes OUT like convert: NAME is a font of the table (A to F,\n"
+    "           \"ゴシック\", ...) or a face name; N the size (1 to 144, default 20) and blur\n"
+    "           (0 to 36); W wraps lines at that width; FOLDER keeps the glyph cache\n"
     "\n"
     "exit codes: 0 done, 1 failed, 2 bad command line\n";
 
@@ -129,6 +141,103 @@ int Convert(util::CApi& api, const std::vector<std::string>& args) {
   return kOk;
 }
 
+bool ParseInt(const std::string& text, int32_t low, int32_t high, int32_t& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < low || v > high) return false;
+  out = static_cast<int32_t>(v);
+  return true;
+}
+
+// "\n" in the argument stands for a line break, since shells make real ones awkward.
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+      out += "\r\n";
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+int Text(util::CApi& api, const std::vector<std::string>& args) {
+  std::string text, out, font, cache;
+  int32_t size = 20, blur = 0, width = 0;
+  bool haveText = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool valued = a == "--font" || a == "--size" || a == "--blur" || a == "--width" || a == "--cache";
+    if (valued) {
+      if (i + 1 >= args.size()) return Usage((a + " needs a value").c_str());
+      const std::string& v = args[++i];
+      if (a == "--font") font = v;
+      if (a == "--cache") cache = v;
+      if (a == "--size" && !ParseInt(v, 1, 100000, size)) return Usage("the size is a positive number");
+      if (a == "--blur" && !ParseInt(v, 0, 100000, blur)) return Usage("the blur is a number from 0");
+      if (a == "--width" && !ParseInt(v, 1, 100000, width)) return Usage("the width is a positive number");
+    } else if (a.starts_with("--")) {
+      return Usage(("unknown option " + a).c_str());
+    } else if (!haveText) {
+      text = Unescape(a);
+      haveText = true;
+    } else if (out.empty()) {
+      out = a;
+    } else {
+      return Usage("too many arguments");
+    }
+  }
+  if (!haveText || out.empty()) return Usage("text needs TEXT and OUT");
+
+  image::CmgBitmapList list;
+  image::CmgBBIFunction functions(&api);
+  image::CmgBBIString renderer(&list, &functions, &api);
+  if (!cache.empty()) {
+    std::string folder = cache;
+    if (folder.back() != '/') folder += '/';
+    renderer.FontFolder(folder);
+    if (!renderer.FontFolderExists()) return Fail(cache, "the cache folder does not exist");
+  }
+  renderer.FontName(font);
+  renderer.FontSize(size);  // clamped as the game clamps
+  renderer.FontBlur(blur);
+
+  util::CRect box;
+  box.Create(0, 0, width, 0);
+  util::CRects rects = renderer.MathTextBox(text, box);
+  // The picture is as large as the glyphs placed (blurred ones reach left of their box), with
+  // a small margin.
+  constexpr int32_t kMargin = 4;
+  int64_t left = 0, top = 0, right = 1, bottom = 1;
+  std::vector<image::CmgBBI*> glyphs;
+  for (int32_t i = 0; i < rects.Count(); ++i) {
+    image::CmgBBI* glyph = renderer.LoadFont(rects.ItemCaption(i));
+    glyphs.push_back(glyph);
+    if (glyph == nullptr) continue;
+    const auto r = rects.Item(i);
+    left = std::min<int64_t>(left, r->Left);
+    top = std::min<int64_t>(top, r->Top);
+    right = std::max<int64_t>(right, int64_t{r->Left} + glyph->Width());
+    bottom = std::max<int64_t>(bottom, int64_t{r->Top} + glyph->height());
+  }
+  const int64_t w = right - left + 2 * kMargin, h = bottom - top + 2 * kMargin;
+  image::CmgBBI picture(&api);
+  if (w > BLIVO_BBI_MAX_WIDTH || h > BLIVO_BBI_MAX_HEIGHT) return Fail(out, "the text is too large for one picture");
+  picture.CreateBBI(static_cast<int32_t>(w), static_cast<int32_t>(h));
+  functions.BBIClear(picture, 0, 0, 0, 255);
+  for (int32_t i = 0; i < rects.Count(); ++i) {
+    if (glyphs[size_t(i)] == nullptr) continue;
+    const auto r = rects.Item(i);
+    functions.BBIBltBlend(picture, *glyphs[size_t(i)], static_cast<int32_t>(r->Left - left + kMargin),
+                          static_cast<int32_t>(r->Top - top + kMargin));
+  }
+  const int32_t result = EndsWith(out, ".bmp") ? picture.SaveToBitmap(out, false) : picture.SaveToBBI(out, true, "", 0);
+  if (result != 0) return Fail(out, "cannot be written");
+  return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,5 +254,6 @@ int main(int argc, char** argv) {
     return Info(api, args[0]);
   }
   if (command == "convert") return Convert(api, args);
+  if (command == "text") return Text(api, args);
   return Usage(("unknown command " + command).c_str());
 }
