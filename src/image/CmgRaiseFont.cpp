@@ -58,6 +58,27 @@ void CmgRaiseFont::CreateFont(int32_t size, const std::string& faceName) {
   const platform::CFontRaster::Face& face = FaceFor(faceName);
   m_family = face.family;
   m_ready = m_raster->OpenCell(face, size);
+  m_fallbacks.clear();
+}
+
+bool CmgRaiseFont::DrawFromFallback(uint32_t* pixels, char32_t codePoint, int32_t cellWidth, bool antiAlias) {
+  // Faces claim characters they never drew, so each candidate is tried until one inks it.
+  for (const platform::CFontRaster::Face& face : platform::CFontRaster::FindFacesFor(m_faceName, codePoint)) {
+    auto& raster = m_fallbacks[face.path + "#" + std::to_string(face.index)];
+    if (!raster) {
+      raster = std::make_unique<platform::CFontRaster>();
+      raster->OpenCell(face, m_size);
+    }
+    if (!raster->IsOpen() ||
+        !raster->DrawCell(pixels, m_dc->Pitch(), m_dc->Width(), m_dc->Height(), codePoint, cellWidth, antiAlias))
+      continue;
+    static std::set<std::string> said;
+    if (said.insert(m_faceName + "\n" + face.family).second)
+      std::fprintf(stderr, "tumbleroo: \"%s\" lacks some characters; they are drawn with \"%s\"\n",
+                   m_family.c_str(), face.family.c_str());
+    return true;
+  }
+  return false;
 }
 
 void CmgRaiseFont::Clear() {
@@ -89,8 +110,9 @@ void CmgRaiseFont::CreateTextCell(const std::string& character, int32_t cellWidt
   const char32_t cp = platform::CCodePage::NextCodePoint(character, pos);
   uint8_t* p = m_dc->Lock();
   if (p == nullptr) return;
-  m_raster->DrawCell(reinterpret_cast<uint32_t*>(p), m_dc->Pitch(), m_dc->Width(), m_dc->Height(),
-                     cp, cellWidth, antiAlias);
+  auto* px = reinterpret_cast<uint32_t*>(p);
+  if (!m_raster->DrawCell(px, m_dc->Pitch(), m_dc->Width(), m_dc->Height(), cp, cellWidth, antiAlias))
+    DrawFromFallback(px, cp, cellWidth, antiAlias);
   m_dc->Unlock();
 }
 

@@ -2,10 +2,13 @@
 // 32-bit surface) with a face selected: it draws text white on black and measures it. Faces are
 // found by name through fontconfig, with the aliases of the program's own configuration file
 // (fonts/tumbleroo-fonts.conf beside the executable); a name nothing answers to falls back to
-// any face that covers Japanese, said once on stderr. Relies on platform::CFontRaster.
+// any face that covers Japanese, said once on stderr. A character the face lacks is drawn from
+// the best face that has it (also said once), so no character is silently left blank.
+// Relies on platform::CFontRaster.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -43,9 +46,12 @@ class CmgRaiseFont {
 
  private:
   void Clear();
+  // Draws the character from another face that has it; false when none does.
+  bool DrawFromFallback(uint32_t* pixels, char32_t codePoint, int32_t cellWidth, bool antiAlias);
 
   std::unique_ptr<engine::CSurface> m_dc;
   std::unique_ptr<platform::CFontRaster> m_raster;
+  std::map<std::string, std::unique_ptr<platform::CFontRaster>> m_fallbacks;  // by face file
   std::string m_faceName;
   std::string m_family;
   int32_t m_size = 0;

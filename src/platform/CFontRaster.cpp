@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <vector>
 
 // fontconfig (configuration parsing), D-Bus (screen-saver inhibition) and SDL (its per-thread
 // error text, set by failed picture loads) keep a few blocks for the life of the process; they
@@ -97,8 +98,11 @@ bool CFontRaster::LoadConfigFile(const std::string& path) {
   return true;
 }
 
-CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
-  Face result;
+namespace {
+
+// fontconfig's best match for the family, preferring faces that cover Japanese.
+CFontRaster::Face Match(const std::string& family) {
+  CFontRaster::Face result;
   if (FcInit() == FcFalse) return result;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return result;
@@ -135,6 +139,46 @@ CFontRaster::Face CFontRaster::FindFace(const std::string& family) {
   }
   FcPatternDestroy(pattern);
   return result;
+}
+
+}  // namespace
+
+CFontRaster::Face CFontRaster::FindFace(const std::string& family) { return Match(family); }
+
+std::vector<CFontRaster::Face> CFontRaster::FindFacesFor(const std::string& family, char32_t codePoint,
+                                                         size_t most) {
+  std::vector<Face> faces;
+  if (codePoint == 0 || most == 0 || FcInit() == FcFalse) return faces;
+  FcPattern* pattern = FcPatternCreate();
+  if (pattern == nullptr) return faces;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcLangSet* langs = FcLangSetCreate();
+  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
+  FcPatternAddLangSet(pattern, FC_LANG, langs);
+  FcLangSetDestroy(langs);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult res = FcResultNoMatch;
+  FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &res);
+  for (int i = 0; sorted != nullptr && i < sorted->nfont && faces.size() < most; ++i) {
+    FcPattern* font = sorted->fonts[i];
+    FcCharSet* has = nullptr;
+    FcChar8* file = nullptr;
+    FcChar8* name = nullptr;
+    int index = 0;
+    if (FcPatternGetCharSet(font, FC_CHARSET, 0, &has) != FcResultMatch || FcCharSetHasChar(has, codePoint) != FcTrue)
+      continue;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || file == nullptr) continue;
+    Face face;
+    face.path = reinterpret_cast<const char*>(file);
+    if (FcPatternGetInteger(font, FC_INDEX, 0, &index) == FcResultMatch) face.index = index;
+    if (FcPatternGetString(font, FC_FAMILY, 0, &name) == FcResultMatch) face.family = reinterpret_cast<const char*>(name);
+    face.substitute = true;
+    faces.push_back(std::move(face));
+  }
+  if (sorted != nullptr) FcFontSetDestroy(sorted);
+  FcPatternDestroy(pattern);
+  return faces;
 }
 
 CFontRaster::CFontRaster() = default;
@@ -255,6 +299,11 @@ bool CFontRaster::DrawCell(uint32_t* pixels, int32_t strideBytes, int32_t width,
   const FT_Int32 target = antiAlias ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
   FT_Set_Transform(face, nullptr, nullptr);
   if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | target) != 0) return false;
+  // Some faces map characters they never drew to an empty outline: as good as missing.
+  const bool space = codePoint == U' ' || codePoint == U'\u3000' || codePoint == U'\u00A0' ||
+                     (codePoint >= U'\u2000' && codePoint <= U'\u200B');
+  if (!space && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE && face->glyph->outline.n_contours == 0)
+    return false;
   int64_t advance = face->glyph->advance.x >> 6;
   if (advance > cellWidth && advance > 0) {
     // Too wide for its cell: condense it rather than cut it off.

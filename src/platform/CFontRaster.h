@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -21,6 +22,9 @@ class CFontRaster {
 
   // The best face fontconfig offers for the family, preferring ones that cover Japanese.
   [[nodiscard]] static Face FindFace(const std::string& family);
+  // Up to `most` faces that claim the character, best first for the family.
+  [[nodiscard]] static std::vector<Face> FindFacesFor(const std::string& family, char32_t codePoint,
+                                                      size_t most = 8);
   // Adds a configuration file (aliases of face names) to fontconfig's current configuration;
   // false when it cannot be read. Each file is loaded once.
   static bool LoadConfigFile(const std::string& path);
@@ -53,7 +57,8 @@ class CFontRaster {
   bool OpenCell(const Face& face, int32_t cellHeight);
   // Draws one character white on black (0x00RRGGBB grey) into a buffer whose top row is the
   // cell's top, centred in cellWidth and condensed when its advance is wider than the cell.
-  // antiAlias false gives two-level pixels. False when the face has no such character.
+  // antiAlias false gives two-level pixels. False when the face has no such character
+  // (or only an empty outline for one that is not a space).
   bool DrawCell(uint32_t* pixels, int32_t strideBytes, int32_t width, int32_t height,
                 char32_t codePoint, int32_t cellWidth, bool antiAlias) const;
 

@@ -173,6 +173,20 @@ TEST_F(TextRenderer, GlyphsShareABaselineAndKeepTheirAscenders) {
   }
 }
 
+// Every face of the table draws every kind of character the game shows; one the face lacks
+// (heavy gothic faces often have no full-width Latin) comes from another face, never blank.
+TEST_F(TextRenderer, EveryFaceInksEveryKindOfCharacterTheGameShows) {
+  for (const char* font : {"A", "B", "C", "D", "E", "F"}) {
+    text.FontName(font);
+    text.FontSize(40);
+    for (const char* c : {"Ｒ", "！", "ｺ", "ﾟ", "ラ", "滅", "←", "┻", "g", "3", "+"}) {
+      CmgBBI* glyph = text.LoadFont(c);
+      ASSERT_NE(glyph, nullptr);
+      EXPECT_GE(HighestInk(*glyph), 0) << font << " " << c;
+    }
+  }
+}
+
 TEST_F(TextRenderer, GlyphFilesAreSavedReusedAndDamagedOnesRenderedAgain) {
   const fs::path dir = fs::temp_directory_path() / "glyph_cache_test";
   fs::remove_all(dir);

@@ -407,7 +407,9 @@ TEST_F(ImageFiles, BmpSuite) {
   }
   for (const auto& entry : fs::directory_iterator(suite / "q")) {
     CmgBBI img(&m_api);
-    if (img.CreateBBIfromFile(entry.path().string()) == 0) EXPECT_TRUE(CmgBBIBase::Valid(img.Data()));
+    if (img.CreateBBIfromFile(entry.path().string()) == 0) {
+      EXPECT_TRUE(CmgBBIBase::Valid(img.Data()));
+    }
   }
 }
 
