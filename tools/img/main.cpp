@@ -25,17 +25,18 @@ constexpr int kUsage = 2;
 constexpr const char* kUsageText =
     "usage: tumbleroo-img info FILE\n"
     "       tumbleroo-img convert IN OUT [--compress MODE] [--alpha]\n"
-    "       tumbleroo-img text TEXT OUT [--font NAME] [--size N] [--blur N] [--width W]\n"
-    "                     [--cache FOLDER]\n"
+    "       tumbleroo-img text TEXT OUT [--font NAME] [--size N] [--blur B] [--width W]\n"
+    "                     [--cache DIR]\n"
     "\n"
     "  info     prints the image's size, which reader loaded it and how a block file is stored\n"
     "  convert  loads IN (block file, bitmap, PNG, JPEG, GIF, ...) and writes OUT: a bitmap when\n"
     "           OUT ends in .bmp (24 bits, 32 with --alpha), else a block file compressed by\n"
     "           MODE: -1 stored, 0 the shortest of the three methods (default), 1, 2 or 3\n"
-    "  text     renders TEXT (UTF-8; \\n breaks a line) with the game's text renderer, white on\n"
-    "           black, and writes OUT like convert: NAME is a font of the table (A to F,\n"
-    "           \"ゴシック\", ...) or a face name; N the size (1 to 144, default 20) and blur\n"
-    "           (0 to 36); W wraps lines at that width; FOLDER keeps the glyph cache\n"
+    "  text     renders TEXT (UTF-8; \\n breaks a line) with the game's text renderer: white,\n"
+    "           coverage in alpha, written as a 32-bit bitmap when OUT ends in .bmp, else a\n"
+    "           block file. NAME is a font of the table (A to F, \"ゴシック\", ...) or a\n"
+    "           \"#n Face\" name; N the size (1 to 144, default 20) and B the blur (0 to 36);\n"
+    "           W wraps lines at that width; DIR is the glyph cache (default: the game's)\n"
     "\n"
     "exit codes: 0 done, 1 failed, 2 bad command line\n";
 
@@ -194,10 +195,11 @@ int Text(util::CApi& api, const std::vector<std::string>& args) {
   image::CmgBitmapList list;
   image::CmgBBIFunction functions(&api);
   image::CmgBBIString renderer(&list, &functions, &api);
-  if (!cache.empty()) {
-    std::string folder = cache;
-    if (folder.back() != '/') folder += '/';
-    renderer.FontFolder(folder);
+  if (cache.empty()) {
+    renderer.FontFolder("\\Res\\font\\");  // the game's, beside the program; used only if it exists
+  } else {
+    if (cache.back() != '/') cache += '/';
+    renderer.FontFolder(cache);
     if (!renderer.FontFolderExists()) return Fail(cache, "the cache folder does not exist");
   }
   renderer.FontName(font);
@@ -226,14 +228,15 @@ int Text(util::CApi& api, const std::vector<std::string>& args) {
   image::CmgBBI picture(&api);
   if (w > BLIVO_BBI_MAX_WIDTH || h > BLIVO_BBI_MAX_HEIGHT) return Fail(out, "the text is too large for one picture");
   picture.CreateBBI(static_cast<int32_t>(w), static_cast<int32_t>(h));
-  functions.BBIClear(picture, 0, 0, 0, 255);
+  // White everywhere, coverage in alpha: the glyphs' own form, ready to be drawn over anything.
+  functions.BBIClear(picture, 255, 255, 255, 0);
   for (int32_t i = 0; i < rects.Count(); ++i) {
     if (glyphs[size_t(i)] == nullptr) continue;
     const auto r = rects.Item(i);
-    functions.BBIBltBlend(picture, *glyphs[size_t(i)], static_cast<int32_t>(r->Left - left + kMargin),
+    functions.BBIBltMax(picture, *glyphs[size_t(i)], static_cast<int32_t>(r->Left - left + kMargin),
                           static_cast<int32_t>(r->Top - top + kMargin));
   }
-  const int32_t result = EndsWith(out, ".bmp") ? picture.SaveToBitmap(out, false) : picture.SaveToBBI(out, true, "", 0);
+  const int32_t result = EndsWith(out, ".bmp") ? picture.SaveToBitmap(out, true) : picture.SaveToBBI(out, true, "", 0);
   if (result != 0) return Fail(out, "cannot be written");
   return kOk;
 }
