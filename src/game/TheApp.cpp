@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "engine/spLib.h"
+#include "game/frmKeyConfig.h"
+#include "input/spLibInput.h"
 #include "platform/CFontRaster.h"
 #include "present/CDisplayDevice.h"
 #include "version.h"
@@ -54,13 +57,9 @@ TheApp::~TheApp() {
 }
 
 void TheApp::xJob_Coming(int32_t index, int32_t framecount, int32_t msg) {
-  (void)msg;
   switch (index) {
     case JobBoot: JobBootFrame(framecount); break;
-    case JobKeyDialog:
-      // The key dialog arrives with the key configuration; until then it ends at once.
-      if (framecount == 1) m_job.Remove(GetJobkey(JobKeyDialog));
-      break;
+    case JobKeyDialog: JobKeyDialogFrame(framecount, msg); break;
     case JobMenu: JobMenuFrame(framecount); break;
     case JobCloseWatch: JobCloseWatchFrame(framecount); break;
     case JobExit: JobExitFrame(framecount); break;
@@ -73,6 +72,24 @@ void TheApp::JobBootFrame(int32_t framecount) {
   m_job.Add(GetJobkey(JobMenu));
   m_job.Add(GetJobkey(JobCloseWatch));
   m_job.Remove(GetJobkey(JobBoot));
+}
+
+void TheApp::JobKeyDialogFrame(int32_t framecount, int32_t msg) {
+  if (framecount == 0) {
+    m_keyDialogPlayer = std::clamp(msg, 0, 3);
+    return;
+  }
+  if (framecount != 1) return;
+  auto* input = dynamic_cast<input::spLibInput*>(engine::spLib::Shared().InputDevice());
+  if (input != nullptr) {
+    frmKeyConfig dialog(*input);
+    dialog.SetPlayerIndex(m_watcher.Form(), m_keyDialogPlayer);
+    // The dialog's own loop: frames go on (the game's jobs wait) until it closes or the
+    // window goes.
+    while (!dialog.Closed() && m_kestrel->Poll() == 0) {
+    }
+  }
+  m_job.Remove(GetJobkey(JobKeyDialog));
 }
 
 void TheApp::JobCloseWatchFrame(int32_t framecount) {

@@ -37,6 +37,7 @@ class TheApp {
   void xJob_Coming(int32_t index, int32_t framecount, int32_t msg);
   void JobBootFrame(int32_t framecount);
   void JobMenuFrame(int32_t framecount);
+  void JobKeyDialogFrame(int32_t framecount, int32_t msg);
   void JobCloseWatchFrame(int32_t framecount);
   void JobExitFrame(int32_t framecount);
   void DrawDemo(uint32_t* pixels, int32_t frame);
@@ -49,6 +50,7 @@ class TheApp {
   float m_ballX = 120.0f, m_ballY = 160.0f, m_ballVX = 3.0f, m_ballVY = 2.2f;
   int32_t m_steps = 0;
   int32_t m_exitFrame = 0;
+  int32_t m_keyDialogPlayer = 0;
 };
 
 }  // namespace game

@@ -351,7 +351,7 @@ std::string spLibInput::KeyName(int32_t code) { return InputCodeName(code); }
 int32_t spLibInput::CaptureInput(int32_t selector) {
   if (!m_started) return 0;
   int32_t found = 0;
-  if (selector == -1) {
+  if (selector == -1 || selector == kCaptureKeyboard) {
     ReadKeyboard();
     for (int32_t sc = 0; sc < 256; ++sc) {
       const size_t i = static_cast<size_t>(sc);

@@ -98,8 +98,9 @@ class spLibInput final : public engine::IInputDevice {
   // The documented operations.
   [[nodiscard]] bool IsPressed(int32_t code) const;
   [[nodiscard]] static std::string KeyName(int32_t code);
-  // -1 reads every device, 0..15 only that joystick; the last newly pressed code when it has a
-  // name, else 0.
+  // -1 reads every device, 0..15 only that joystick, kCaptureKeyboard only the keyboard; the
+  // last newly pressed code when it has a name, else 0.
+  static constexpr int32_t kCaptureKeyboard = -2;
   [[nodiscard]] int32_t CaptureInput(int32_t selector);
   [[nodiscard]] int32_t JoystickCount() const { return m_counters.JoystickCount; }
   [[nodiscard]] VKey MergedVirtualKey() const;

@@ -93,6 +93,8 @@ int32_t ButtonMask(uint32_t state) {
 struct CWindow::Impl {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
+  SDL_Texture* canvas = nullptr;  // PresentPixels' picture
+  int32_t canvasW = 0, canvasH = 0;
   std::unique_ptr<CMenuGui> gui;
   uint32_t windowId = 0;
 };
@@ -169,12 +171,44 @@ void CWindow::DestroyNative() {
   if (m_impl->window == nullptr) return;
   Destroying.Raise();
   m_impl->gui.reset();
+  if (m_impl->canvas != nullptr) SDL_DestroyTexture(m_impl->canvas);
+  m_impl->canvas = nullptr;
   SDL_DestroyRenderer(m_impl->renderer);
   SDL_DestroyWindow(m_impl->window);
   m_impl->renderer = nullptr;
   m_impl->window = nullptr;
   m_impl->windowId = 0;
   m_visible = false;
+}
+
+bool CWindow::PresentPixels(const uint32_t* pixels, int32_t width, int32_t height) {
+  Impl& impl = *m_impl;
+  if (impl.renderer == nullptr || pixels == nullptr || width <= 0 || height <= 0) return false;
+  if (impl.canvas == nullptr || impl.canvasW != width || impl.canvasH != height) {
+    if (impl.canvas != nullptr) SDL_DestroyTexture(impl.canvas);
+    impl.canvas = SDL_CreateTexture(impl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                    width, height);
+    impl.canvasW = width;
+    impl.canvasH = height;
+    if (impl.canvas == nullptr) return false;
+  }
+  if (SDL_UpdateTexture(impl.canvas, nullptr, pixels, width * 4) != 0) return false;
+  SDL_RenderClear(impl.renderer);
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  DrawingArea(x, y, w, h);
+  const SDL_Rect area{x, y, w, h};
+  SDL_RenderCopy(impl.renderer, impl.canvas, nullptr, &area);
+  SDL_RenderPresent(impl.renderer);
+  return true;
+}
+
+void CWindow::PlaceBeside(const CWindow& owner) {
+  if (m_impl->window == nullptr || owner.m_impl->window == nullptr) return;
+  int32_t ox = 0, oy = 0, ow = 0, oh = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(owner.m_impl->window, &ox, &oy);
+  SDL_GetWindowSize(owner.m_impl->window, &ow, &oh);
+  SDL_GetWindowSize(m_impl->window, &w, &h);
+  SDL_SetWindowPosition(m_impl->window, ox + (ow - w) / 2, oy + (oh - h) / 2);
 }
 
 void CWindow::SetDrawingSize(int32_t width, int32_t height) {

@@ -54,6 +54,11 @@ class CWindow {
 
   // Drawing area size in window pixels (the menu bar, when shown in a window, comes on top).
   void SetDrawingSize(int32_t width, int32_t height);
+  // Shows a 0xAARRGGBB picture in the drawing area (for small windows drawn in software, such as
+  // dialogs); false when the window is not loaded or the picture cannot be shown.
+  bool PresentPixels(const uint32_t* pixels, int32_t width, int32_t height);
+  // Centres the window over the owner.
+  void PlaceBeside(const CWindow& owner);
   [[nodiscard]] int32_t DrawingWidth() const { return m_drawW; }
   [[nodiscard]] int32_t DrawingHeight() const { return m_drawH; }
   // Where the drawing area lies in the window now: in full screen the logical size scaled to

@@ -263,6 +263,12 @@ TEST_F(JoystickTest, CaptureNewButtonsAndDirectionsLeavingTheCentre) {
   EXPECT_EQ(m_input->CaptureInput(0), 0x4007);
   EXPECT_EQ(m_input->CaptureInput(1), 0x4100);
   EXPECT_EQ(m_input->CaptureInput(-1), 0x1000 + 44);
+  // The keyboard alone: no joystick, however new its press.
+  m_keys->Set({44, 30});
+  one.Button(2, true);
+  EXPECT_EQ(m_input->CaptureInput(input::spLibInput::kCaptureKeyboard), 0x1000 + 30);
+  EXPECT_EQ(m_input->CaptureInput(input::spLibInput::kCaptureKeyboard), 0);
+  EXPECT_EQ(m_input->CaptureInput(0), 0x4002);
 
   // Several new inputs at once: buttons first, then y, then x; the last found wins.
   two.Axis(0, 0);
