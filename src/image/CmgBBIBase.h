@@ -49,6 +49,9 @@ class CmgBBIBase {
   static constexpr uint32_t kBlockFileMagic = 0x9C91E689u;
   // Images larger than this many pixels are refused before anything is allocated.
   static constexpr int64_t kMaxPixels = int64_t{64} * 1024 * 1024;
+  // The system picture loader holds four copies of a picture on the way in, so it is held to
+  // less: 4096 x 4096 is far beyond anything the game shows.
+  static constexpr int64_t kMaxPicturePixels = int64_t{16} * 1024 * 1024;
 
   // The utility object used for file access and encoded blocks (the engine root's by default).
   explicit CmgBBIBase(util::CApi* api = nullptr);

@@ -274,7 +274,7 @@ int32_t CmgBBIBase::ReadPicture(Block& b, std::span<const uint8_t> bytes) {
   if (ParseBitmapHeader(bytes, h) && !BitmapSane(bytes, h)) return 1;
   if (bytes.size() >= 2 && U16(bytes, 0) == kBitmapType && h.infoSize == 0) return 1;
   platform::Picture picture;
-  if (!platform::DecodePicture(bytes, kMaxPixels, picture)) return 1;
+  if (!platform::DecodePicture(bytes, kMaxPicturePixels, picture)) return 1;
   if (picture.width > BLIVO_BBI_MAX_WIDTH || picture.height > BLIVO_BBI_MAX_HEIGHT) return 1;
   Block block;
   CmgBBIBase base;
