@@ -8,24 +8,20 @@
 namespace image::layerblend {
 
 struct Prepared {
-  uint32_t opacity = 255;
+  float opacity = 1.0f;     // clamped to 0..1
+  uint32_t k = 256;         // trunc(opacity * 256)
   bool srcAlpha = false;
   bool add = false;
   bool saturate = false;
+  int32_t level = 1024;     // trunc(saturation * 1024)
+  int32_t greyK = 0;        // (1024 - level) / 3
   bool levels = false;
-  int32_t satL = 1024;
-  int32_t satK = 0;
   uint32_t srcMask = 0xFFFFFFFFu;
   uint32_t base = 0;
   uint32_t dstMask = 0;
-  uint8_t lut[3][256] = {};
+  uint32_t fade[256] = {};  // the weight of each source alpha
+  int32_t lut[3][256] = {}; // the levels step per channel (blue, green, red)
 };
-
-// x / 255 rounded, exact for x in 0 .. 255 * 255 + 255.
-inline uint32_t Div255(uint32_t x) {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
 
 Prepared Prepare(const LayerBlendParams& p);
 uint32_t BlendPixel(uint32_t d, uint32_t s, const Prepared& q);

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "image/CmgBBIFunction.h"
 #include "image/CmgBBIString.h"
 #include "image/CmgBitmapList.h"
+#include "present/CScreenshot.h"
 #include "util/CApi.h"
 
 namespace {
@@ -106,7 +109,7 @@ TEST_F(Layers, DirtyRectanglesAreUnitedAndOnlyThatAreaIsComposed) {
   EXPECT_TRUE(layer.Dirt(0)->IsZero());
   EXPECT_TRUE(layer.Dirt(1)->IsZero());
   // Both layers over the whole union, outside it the screen is as it was.
-  EXPECT_EQ(screen.dwGetPixel(30, 5), 0xFF1020B0u);
+  EXPECT_EQ(screen.dwGetPixel(30, 5), 0xFF1020AFu);
   EXPECT_EQ(screen.dwGetPixel(60, 5), 0x12345678u);
   EXPECT_EQ(screen.dwGetPixel(5, 60), 0x12345678u);
   // The caller's rectangle is part of the union; the result is clipped to the area.
@@ -277,6 +280,52 @@ TEST(CLayerConfig, DefaultsAndSettingGroups) {
   EXPECT_EQ(d.FontName, c.FontName);
   EXPECT_EQ(d.TextBox, c.TextBox);
   EXPECT_EQ(d.SrcMask, c.SrcMask);
+}
+
+}  // namespace
+
+namespace {
+
+// The result screen's kind of stack: a frozen picture shown dimmed and toned, two text layers
+// over it. TUMBLEROO_LAYER_PNG=<file> saves the composed frame to look at.
+TEST(CLayerStack, ResultScreenKindOfStack) {
+  util::CApi api;
+  image::CmgBitmapList list;
+  image::CmgBBIFunction functions(&api);
+  image::CmgBBIString text(&list, &functions, &api);
+  CLayer layer(&text, &functions);
+  layer.Resize(400, 300, 10);
+  image::CmgBBI screen;
+  screen.CreateBBI(400, 300);
+  uint32_t* p = layer.BBI(0)->Pixels();
+  for (int32_t y = 0; y < 300; ++y)
+    for (int32_t x = 0; x < 400; ++x)
+      p[y * 400 + x] = 0xFF000000u | static_cast<uint32_t>(x * 255 / 399) << 16 |
+                       static_cast<uint32_t>(y * 255 / 299) << 8 | 0x80;
+  layer.Config()->Add(1.0f, false, false, 0.1f, 0x605020, 0xFFFFFF);
+  layer.Redraw();
+  layer.Config(1)->AddText(0xFFFFFF, 1.0f, false, 60, "A", 2, true, 0, 40, 400, 100, 0, 0, 1, 1);
+  layer.Text(1, "Game!");
+  layer.Config(2)->AddText(0xFFFFC0A0, 0.8f, false, 20, "A", 0, true, 0, 180, 400, 60, 0, 4, 1);
+  layer.Text(2, "Win!   Lose   Lose   Lose\r\n  3      1      0      2");
+  CRect dirt;
+  layer.DoCompose(screen, dirt);
+  EXPECT_EQ(dirt, Rect(0, 0, 400, 300));
+  // The frozen picture, nearly grey, its darker part pressed to black.
+  EXPECT_EQ(screen.dwGetPixel(0, 0) & 0xFFFFFF, 0x000014u);
+  bool white = false, warm = false;
+  for (int32_t y = 0; y < 300; ++y)
+    for (int32_t x = 0; x < 400; ++x) {
+      const uint32_t c = screen.dwGetPixel(x, y) & 0xFFFFFF;
+      white |= y < 180 && c == 0xFFFFFFu;
+      warm |= y >= 180 && (c >> 16) > ((c >> 8) & 0xFF) + 8;
+    }
+  EXPECT_TRUE(white);
+  EXPECT_TRUE(warm);
+  if (const char* png = std::getenv("TUMBLEROO_LAYER_PNG")) {
+    std::string error;
+    EXPECT_TRUE(present::CScreenshot::Save(screen.Pixels(), 400, 300, 1600, png, error)) << error;
+  }
 }
 
 }  // namespace
