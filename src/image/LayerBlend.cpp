@@ -23,6 +23,8 @@ Prepared Prepare(const LayerBlendParams& p) {
     const auto v = static_cast<uint32_t>(static_cast<float>(i) * opacity * 0.003921569f * 256.0f);
     q.fade[i] = std::min(v, 256u);
   }
+  q.fadeIsAlpha = true;
+  for (uint32_t i = 0; i < 256; ++i) q.fadeIsAlpha &= q.fade[i] == (i == 255 ? 256u : i);
   q.srcAlpha = p.ApplySrcAlpha;
   q.add = p.ApplySrcAdd;
   q.srcMask = p.SrcMask;
@@ -124,10 +126,11 @@ bool UseAvx2() {
 
 const char* LayerBlendPath() { return UseAvx2() ? "avx2" : "ref"; }
 
-void LayerBlendRect(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_t srcStride,
-                    int32_t w, int32_t h, const LayerBlendParams& p) {
+namespace {
+
+void ApplyPrepared(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_t srcStride,
+                   int32_t w, int32_t h, const layerblend::Prepared& q) {
   if (dst == nullptr || src == nullptr || w <= 0 || h <= 0) return;
-  const layerblend::Prepared q = layerblend::Prepare(p);
   if (!q.srcAlpha && q.k == 0) return;
   const bool plainCopy = q.k == 256 && !q.srcAlpha && !q.add && !q.saturate && !q.levels &&
                          q.srcMask == 0xFFFFFFFFu && q.dstMask == 0;
@@ -143,6 +146,25 @@ void LayerBlendRect(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32
     return;
   }
   layerblend::BlendRowsRef(dst, dstStride, src, srcStride, w, h, q);
+}
+
+}  // namespace
+
+void LayerBlendRect(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_t srcStride,
+                    int32_t w, int32_t h, const LayerBlendParams& p) {
+  if (dst == nullptr || src == nullptr || w <= 0 || h <= 0) return;
+  ApplyPrepared(dst, dstStride, src, srcStride, w, h, layerblend::Prepare(p));
+}
+
+LayerBlendPlan::LayerBlendPlan(const LayerBlendParams& p)
+    : m_prepared(std::make_unique<layerblend::Prepared>(layerblend::Prepare(p))) {}
+LayerBlendPlan::~LayerBlendPlan() = default;
+LayerBlendPlan::LayerBlendPlan(LayerBlendPlan&&) noexcept = default;
+LayerBlendPlan& LayerBlendPlan::operator=(LayerBlendPlan&&) noexcept = default;
+
+void LayerBlendPlan::Apply(uint32_t* dst, int32_t dstStride, const uint32_t* src,
+                           int32_t srcStride, int32_t w, int32_t h) const {
+  ApplyPrepared(dst, dstStride, src, srcStride, w, h, *m_prepared);
 }
 
 }  // namespace image

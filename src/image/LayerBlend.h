@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace image {
 
@@ -37,6 +38,25 @@ void LayerBlendRef(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_
 // Same result as the reference; picks the fastest path for these settings.
 void LayerBlendRect(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_t srcStride,
                     int32_t w, int32_t h, const LayerBlendParams& p);
+namespace layerblend {
+struct Prepared;
+}
+
+// The settings turned into their tables once, for composing many rectangles.
+class LayerBlendPlan {
+ public:
+  explicit LayerBlendPlan(const LayerBlendParams& p);
+  ~LayerBlendPlan();
+  LayerBlendPlan(LayerBlendPlan&&) noexcept;
+  LayerBlendPlan& operator=(LayerBlendPlan&&) noexcept;
+  // As LayerBlendRect.
+  void Apply(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_t srcStride, int32_t w,
+             int32_t h) const;
+
+ private:
+  std::unique_ptr<layerblend::Prepared> m_prepared;
+};
+
 // "ref" or "avx2": what LayerBlendRect uses on this machine (TUMBLEROO_LAYER_REF=1 forces ref).
 const char* LayerBlendPath();
 

@@ -56,6 +56,8 @@ void BlendRowsAvx2(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_
   const __m256 f256 = _mm256_set1_ps(256.0f);
   // Read once: the stores below could alias q as far as the compiler knows.
   const bool srcAlpha = q.srcAlpha, add = q.add, tone = q.saturate || q.levels;
+  const bool fadeIsAlpha = q.fadeIsAlpha;
+  const __m256i c255 = _mm256_set1_epi32(255);
   const bool useDstMask = q.dstMask != 0;
   const Tone toner(q);
   for (int32_t y = 0; y < h; ++y) {
@@ -68,10 +70,16 @@ void BlendRowsAvx2(uint32_t* dst, int32_t dstStride, const uint32_t* src, int32_
       p = _mm256_or_si256(_mm256_and_si256(p, srcMask), base);
       __m256i wt = constK;
       if (srcAlpha) {
-        // trunc(alpha * opacity * (1/255) * 256), at most 256: the reference's table.
-        const __m256 a = _mm256_cvtepi32_ps(_mm256_srli_epi32(p, 24));
-        const __m256 v = _mm256_mul_ps(_mm256_mul_ps(_mm256_mul_ps(a, opacity), inv255), f256);
-        wt = _mm256_min_epi32(_mm256_cvttps_epi32(v), max256);
+        const __m256i ai = _mm256_srli_epi32(p, 24);
+        if (fadeIsAlpha) {
+          // Full opacity: the weight is the alpha, and 256 for 255.
+          wt = _mm256_sub_epi32(ai, _mm256_cmpeq_epi32(ai, c255));
+        } else {
+          // trunc(alpha * opacity * (1/255) * 256), at most 256: the reference's table.
+          const __m256 a = _mm256_cvtepi32_ps(ai);
+          const __m256 v = _mm256_mul_ps(_mm256_mul_ps(_mm256_mul_ps(a, opacity), inv255), f256);
+          wt = _mm256_min_epi32(_mm256_cvttps_epi32(v), max256);
+        }
         if (_mm256_testz_si256(wt, wt)) continue;  // nothing of the layer shows here
       }
       if (tone) p = toner.Apply(p);

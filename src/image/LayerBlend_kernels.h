@@ -20,6 +20,7 @@ struct Prepared {
   uint32_t base = 0;
   uint32_t dstMask = 0;
   uint32_t fade[256] = {};  // the weight of each source alpha
+  bool fadeIsAlpha = false; // fade[a] is a, and 256 for 255 (full opacity)
   int32_t lut[3][256] = {}; // the levels step per channel (blue, green, red)
 };
 

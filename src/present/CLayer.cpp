@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "image/CmgBBIFunction.h"
 #include "image/CmgBBIString.h"
@@ -236,19 +238,21 @@ void CLayer::DoCompose(image::CmgBBI& GetBBI, util::CRect& DirtRect) {
   auto rowOf = [](uint32_t* base, int32_t stride, int32_t x, int32_t y) {
     return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(base) + int64_t{y} * stride) + x;
   };
+  // Each layer's settings become tables once per compose.
+  std::vector<std::pair<Layer*, image::LayerBlendPlan>> plans;
+  for (auto& layer : m_layers)
+    if (layer->inUse && layer->bbi.Pixels() != nullptr)
+      plans.emplace_back(layer.get(), image::LayerBlendPlan(layer->config.BlendParams()));
   // Bands of rows keep the target's part in cache while every layer passes over it.
   constexpr int32_t kBand = 16;
   for (int32_t y0 = r.Top; y0 < r.Top + r.Height; y0 += kBand) {
     const int32_t rows = std::min(kBand, r.Top + r.Height - y0);
     for (int32_t y = y0; y < y0 + rows; ++y)
       std::memset(rowOf(target, dstStride, r.Left, y), 0, static_cast<size_t>(r.Width) * 4);
-    for (auto& layer : m_layers) {
-      if (!layer->inUse) continue;
-      uint32_t* src = layer->bbi.Pixels();
-      if (src == nullptr) continue;
-      image::LayerBlendRect(rowOf(target, dstStride, r.Left, y0), dstStride,
-                            rowOf(src, layer->bbi.XLen(), r.Left, y0), layer->bbi.XLen(), r.Width,
-                            rows, layer->config.BlendParams());
+    for (const auto& [layer, plan] : plans) {
+      plan.Apply(rowOf(target, dstStride, r.Left, y0), dstStride,
+                 rowOf(layer->bbi.Pixels(), layer->bbi.XLen(), r.Left, y0), layer->bbi.XLen(),
+                 r.Width, rows);
     }
   }
 }
