@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "image/CmgBBIFunction.h"
@@ -32,17 +33,22 @@ struct Stack {
   image::CmgBBI screen;
 };
 
-// Layer 0 an opaque picture shown dimmed and toned; 1..9 text layers: sparse coverage in alpha,
-// shown in one colour each (the result screen's kind of stack).
+// Layer 0 an opaque picture shown dimmed and toned (the result screen's frozen screen); layers
+// 1..9 real text in several sizes, each shown in one colour.
 void FillGameStack(Stack& s) {
   std::mt19937 rng(1);
   uint32_t* p = s.layer.BBI(0)->Pixels();
   for (int32_t i = 0; i < kW * kH; ++i) p[i] = 0xFF000000u | (rng() & 0xFFFFFF);
   s.layer.Config(0)->Add(1.0f, false, false, 0.1f, 0x605020, 0xFFFFFF);
+  const std::string words = "Win! 0123456789 ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz ";
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += words;
   for (int32_t l = 1; l < kLayers; ++l) {
-    uint32_t* q = s.layer.BBI(l)->Pixels();
-    for (int32_t i = 0; i < kW * kH; ++i) q[i] = rng() % 12 == 0 ? (rng() & 0xFF) << 24 : 0;
-    s.layer.Config(l)->AddTextColor(static_cast<int32_t>(0x204080u * static_cast<uint32_t>(l)));
+    const int32_t size = 16 + 8 * l;
+    s.layer.Config(l)->AddText(static_cast<int32_t>(0x204080u * static_cast<uint32_t>(l)), 1.0f,
+                               false, size, "A", l % 3, true, 7 * l, 11 * l, kW - 7 * l,
+                               kH - 11 * l, 0, size / 2);
+    s.layer.TextOut(l, text);
   }
 }
 
