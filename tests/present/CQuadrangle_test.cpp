@@ -136,6 +136,20 @@ TEST(CQuadrangle, CrossShowsTheNextPictureUnderTheCells) {
   for (uint32_t p : pic.pixels) ASSERT_EQ(p, 0xFF336699u);
 }
 
+TEST(CQuadrangle, WithEfectsTheCellsFadeWithTheRemainingFrames) {
+  Picture pic(40, 40);
+  util::CApi api;
+  CQuadrangle q(nullptr, &api);
+  q.Target(pic.pixels.data(), 40, 40, 160);
+  q.SplitRgnStatic(2, 2, 2.0f, 2.0f, 0.5f, 0.5f);
+  ASSERT_EQ(q.EndCount(), 11);
+  q.DoCompose(true);
+  // Frame 1 of 11: the cell keeps 255 * 10 / 11 = 231 of 255 over black.
+  EXPECT_EQ(pic.pixels[10 * 40 + 10], 0xFF09093Au);
+  q.DoCompose(false);
+  EXPECT_EQ(pic.pixels[10 * 40 + 10], 0xFF0A0A40u);
+}
+
 TEST(CQuadrangle, TheEngineRootsEventsDropThePicture) {
   enginetest::FakeClock clock;
   engine::spLib root(enginetest::PassingServices(clock, nullptr, nullptr));
