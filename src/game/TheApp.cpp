@@ -18,7 +18,6 @@ namespace game {
 namespace {
 
 constexpr int32_t kBallRadius = 28;
-constexpr int32_t kExitFrames = 30;
 
 platform::CFontRaster& TitleFont() {
   static platform::CFontRaster font;
@@ -163,23 +162,21 @@ void TheApp::DrawDemo(uint32_t* pixels, int32_t frame) {
 
 void TheApp::JobExitFrame(int32_t framecount) {
   if (framecount <= 0) return;
-  if (framecount == 1) m_exitFrame = 0;
-  ++m_exitFrame;
-  if (uint32_t* pixels = m_display != nullptr ? m_display->Pixels() : nullptr) {
-    // Closing wipe: the picture darkens a little more each frame.
-    const size_t n = static_cast<size_t>(kScreenWidth) * kScreenHeight;
-    for (size_t i = 0; i < n; ++i) {
-      const uint32_t p = pixels[i];
-      const uint32_t r = ((p >> 16) & 0xFF) * 7 / 8, g = ((p >> 8) & 0xFF) * 7 / 8,
-                     b = (p & 0xFF) * 7 / 8;
-      pixels[i] = 0xFF000000u | r << 16 | g << 8 | b;
-    }
+  if (framecount == 1) {
+    // The last frame shown is cut up and flies apart.
+    m_wipe = std::make_unique<CClosingWipe>(&engine::spLib::Shared());
+    uint32_t* pixels = m_display != nullptr ? m_display->Pixels() : nullptr;
+    m_wipe->Start(pixels, kScreenWidth, kScreenHeight,
+                  m_display != nullptr ? m_display->Pitch() : 0);
+    return;
+  }
+  if (m_wipe && m_wipe->Frame()) {
     m_kestrel->RePaint();
+    return;
   }
-  if (m_exitFrame >= kExitFrames) {
-    m_job.Remove(GetJobkey(JobExit));
-    if (platform::CWindow* form = m_watcher.Form()) form->Close(platform::CWindow::kCloseByCode);
-  }
+  m_wipe.reset();
+  m_job.Remove(GetJobkey(JobExit));
+  if (platform::CWindow* form = m_watcher.Form()) form->Close(platform::CWindow::kCloseByCode);
 }
 
 }  // namespace game

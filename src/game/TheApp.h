@@ -7,6 +7,7 @@
 
 #include "engine/CJob.h"
 #include "engine/CKestrel.h"
+#include "game/CClosingWipe.h"
 #include "game/CForm.h"
 
 namespace present {
@@ -49,8 +50,8 @@ class TheApp {
   // The demonstration: a ball that bounces at 60 steps per second whatever the frame rate.
   float m_ballX = 120.0f, m_ballY = 160.0f, m_ballVX = 3.0f, m_ballVY = 2.2f;
   int32_t m_steps = 0;
-  int32_t m_exitFrame = 0;
   int32_t m_keyDialogPlayer = 0;
+  std::unique_ptr<CClosingWipe> m_wipe;
 };
 
 }  // namespace game
