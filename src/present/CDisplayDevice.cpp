@@ -134,6 +134,26 @@ CIMDevice* CDisplayDevice::Device3D() {
   return m_device3d.get();
 }
 
+uint32_t* CDisplayDevice::SoftwarePixels(int32_t& width, int32_t& height, int32_t& pitch) {
+  if (!m_started) return nullptr;
+  FinishScene();
+  width = m_params.width;
+  height = m_params.height;
+  pitch = Pitch();
+  return Pixels();
+}
+
+engine::PixelFormat CDisplayDevice::TextureFormat(bool withAlpha) const {
+  if (m_params.disable32BitTexture)
+    return withAlpha ? engine::PixelFormat::Argb4444() : engine::PixelFormat::Rgb565();
+  return withAlpha ? engine::PixelFormat::Argb8888() : engine::PixelFormat::Xrgb8888();
+}
+
+void CDisplayDevice::ForgetTexture(const engine::CSurface* surface) {
+  if (m_glDevice) m_glDevice->ForgetTexture(surface);
+  if (m_device3d) m_device3d->ForgetTexture(surface);
+}
+
 void CDisplayDevice::FinishScene() {
   if (m_sceneOpen && m_glDevice) m_glDevice->Finish();
   m_sceneOpen = false;

@@ -17,6 +17,7 @@
 #include "platform/CMenuGui.h"
 #include "present/CGlDevice.h"
 #include "present/CRgbDevice.h"
+#include "present/IGraphicsTarget.h"
 
 namespace platform {
 class CFontRaster;
@@ -25,7 +26,7 @@ class CWindow;
 
 namespace present {
 
-class CDisplayDevice final : public engine::IDisplayDevice {
+class CDisplayDevice final : public engine::IDisplayDevice, public IGraphicsTarget {
  public:
   static constexpr int32_t kBbiPictOffset = BLIVO_BBI_PICT;
   static constexpr int32_t kMaxSide = BLIVO_BBI_MAX_WIDTH;  // 8191 x 4 bytes fits the row field
@@ -76,10 +77,16 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // The 3-D device drawing into the back buffer; null before a start with a 3-D device. The
   // OpenGL device takes the back buffer's picture at the first call of a frame and gives its
   // frame back at FinishScene.
-  [[nodiscard]] CIMDevice* Device3D();
+  [[nodiscard]] CIMDevice* Device3D() override;
   // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
   void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
-  [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
+  [[nodiscard]] bool ReduceTextures() const override { return m_reduceTextures; }
+  // The back buffer for software drawing; an open OpenGL scene is read back first.
+  [[nodiscard]] uint32_t* SoftwarePixels(int32_t& width, int32_t& height, int32_t& pitch) override;
+  // 32-bit layouts, or 16-bit ones (4444 with alpha, 565 without) when 32-bit textures are
+  // turned off.
+  [[nodiscard]] engine::PixelFormat TextureFormat(bool withAlpha) const override;
+  void ForgetTexture(const engine::CSurface* surface) override;
   // Window size as a multiple of the back buffer (1 or 0.5); takes effect at once in a window.
   void SetWindowScale(float scale);
   [[nodiscard]] float WindowScale() const { return m_scale; }

@@ -8,6 +8,8 @@
 #include <GL/glext.h>
 #include <SDL.h>
 
+#include <algorithm>
+
 #include <unordered_map>
 #include <vector>
 
@@ -150,6 +152,7 @@ struct CGlDevice::Impl {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
   std::string renderer;
+  GLint maxTextureSize = 0;
   GLuint program = 0, vao = 0, vbo = 0, ebo = 0;
   GLuint fbo = 0, colorTexture = 0;
   uint32_t* pixels = nullptr;
@@ -232,6 +235,7 @@ std::unique_ptr<CGlDevice> CGlDevice::Create(std::string& why) {
   glUniform1i(m.Uniform("tex1"), 1);
   const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   m.renderer = name != nullptr ? name : "OpenGL";
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m.maxTextureSize);
   if (glGetError() != GL_NO_ERROR) {
     why = "OpenGL set-up failed";
     return nullptr;
@@ -314,6 +318,11 @@ void CGlDevice::ForgetTexture(const engine::CSurface* surface) {
   m_impl->MakeCurrent();
   glDeleteTextures(1, &it->second.texture);
   m_impl->textures.erase(it);
+}
+
+int32_t CGlDevice::MaxTextureSize() const {
+  const int32_t side = static_cast<int32_t>(m_impl->maxTextureSize);
+  return side > 0 ? std::min(side, kMaxTextureSide) : kMaxTextureSide;
 }
 
 bool CGlDevice::Prepare() {

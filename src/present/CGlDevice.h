@@ -35,7 +35,10 @@ class CGlDevice final : public CIMDevice {
   // The renderer's name, for the support page.
   [[nodiscard]] const std::string& Renderer() const;
   // Drops the cached copy of a surface that is going away.
-  void ForgetTexture(const engine::CSurface* surface);
+  void ForgetTexture(const engine::CSurface* surface) override;
+  // The context's texture side, at most the software device's (both devices then reduce the
+  // same pictures).
+  [[nodiscard]] int32_t MaxTextureSize() const override;
 
  private:
   struct Impl;

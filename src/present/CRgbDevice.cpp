@@ -397,6 +397,11 @@ void CRgbDevice::SceneClear(bool target, bool zBuffer, uint32_t color) {
     std::fill_n(m_target + static_cast<size_t>(y) * static_cast<size_t>(m_pitch), m_width, color);
 }
 
+void CRgbDevice::ForgetTexture(const engine::CSurface* surface) {
+  for (Converted& c : m_converted)
+    if (c.surface == surface) c = Converted{};
+}
+
 bool CRgbDevice::PrepareTexture(int32_t stage) {
   const engine::CSurface* s = m_texture[stage];
   TexelView& view = m_view[stage];

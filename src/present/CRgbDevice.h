@@ -30,6 +30,7 @@ class CRgbDevice final : public CIMDevice {
   void DrawStrip(const TLVertex* vertices, int32_t count) override;
   void DrawIndexed(const TLVertex* vertices, int32_t count, const uint16_t* indexes,
                    int32_t indexCount) override;
+  void ForgetTexture(const engine::CSurface* surface) override;
 
   // A texture's pixels as 0xAARRGGBB rows (converted from other layouts when needed); false
   // when the surface is lost.
