@@ -22,16 +22,16 @@ const char* const CDisplayDevice::kCapabilityNames[11] = {
 
 namespace {
 
-// What each device offers: the software rasteriser does every blend and texture operation
-// itself; the OpenGL device also combines textures in one pass. Neither transforms or lights
-// vertices (they arrive transformed), filters anisotropically or smooths edges.
+// What each device offers. Both rasterise, do every blend pair and every stage operation
+// (normal, the x2 / x4 / signed "expanded" ones, the alpha blends) and combine a second texture
+// stage in the same pass. Neither transforms or lights vertices (they arrive transformed),
+// processes vertices, or smooths polygon edges (SetAntiAreasMode answers false). The OpenGL
+// device offers nothing the software one lacks: it must draw the same frames.
 bool Supported(const std::string& name, bool hal) {
-  if (name == "D3D Raster" || name == "D3D BlendOp Normal" || name == "D3D BlendOp Full" ||
-      name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
-      name == "D3D TextureOp Full")
-    return true;
-  if (name == "D3D MultiTextureOp") return hal;
-  return false;
+  (void)hal;
+  return name == "D3D Raster" || name == "D3D BlendOp Normal" || name == "D3D BlendOp Full" ||
+         name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
+         name == "D3D TextureOp Full" || name == "D3D MultiTextureOp";
 }
 
 
@@ -505,21 +505,37 @@ void CDisplayDevice::DrawFrame(const util::CRect& rect, uint32_t colorRef) {
 
 std::string CDisplayDevice::MemoryReport() const {
   const uint32_t now = m_root.Clock().NowMs();
-  // Video memory figures are not available here: the totals read 0 and the local use is the
-  // texture this device keeps when the renderer works in video memory.
-  const int64_t textureKb =
-      m_accelerated && m_texture != nullptr
-          ? static_cast<int64_t>(m_params.width) * m_params.height * 4 / 1024
-          : 0;
+  // What this program keeps in each kind of memory. Picture textures count against the
+  // budget that stands for the card (the half-size rule reads the same figures); with the
+  // OpenGL device they and its frame copy live on the card, with the software device in
+  // system memory (the "non-local" pool). The window's streaming texture is on the card when
+  // the renderer is accelerated. A driver that reports its own figures replaces the totals.
+  const TextureMemory& textures = TextureMemory::Shared();
+  const int64_t frameBytes = int64_t{m_params.width} * m_params.height * 4;
+  const int64_t windowTexture = m_accelerated && m_texture != nullptr ? frameBytes : 0;
+  const bool hal = m_started && m_params.direct3DDevice && m_params.halGraphics && m_glDevice;
+  int64_t localTotal = 0, localUse = windowTexture, farTotal = 0, farUse = 0;
+  if (hal) {
+    localTotal = textures.Budget() / 1024;
+    localUse += textures.Used() + frameBytes;
+    int64_t totalKb = 0, freeKb = 0;
+    if (m_glDevice->VideoMemoryKb(totalKb, freeKb)) {
+      localTotal = totalKb;
+      localUse = (totalKb - freeKb) * 1024;
+    }
+  } else if (m_params.direct3DDevice) {
+    farTotal = textures.Budget() / 1024;
+    farUse = textures.Used();
+  }
   std::string r;
   r += "GetTime = " + std::to_string(now / 60000) + "min\r\n";
   r += "InitCount = " + std::to_string(m_initCount) + "\r\n";
   r += "PixelBits = " + std::to_string(m_params.pixelBits) + "\r\n";
   r += std::string("BackBuffer = ") + "SystemMemory" + "\r\n";
-  r += "Total LocalVRAM    =" + Format6(0) + "KB\r\n";
-  r += "Use   LocalVRAM    =" + Format6(textureKb) + "KB\r\n";
-  r += "Total nonLocalVRAM =" + Format6(0) + "KB\r\n";
-  r += "Use   nonLocalVRAM =" + Format6(0) + "KB";
+  r += "Total LocalVRAM    =" + Format6(localTotal) + "KB\r\n";
+  r += "Use   LocalVRAM    =" + Format6(localUse / 1024) + "KB\r\n";
+  r += "Total nonLocalVRAM =" + Format6(farTotal) + "KB\r\n";
+  r += "Use   nonLocalVRAM =" + Format6(farUse / 1024) + "KB";
   return r;
 }
 

@@ -320,6 +320,37 @@ void CGlDevice::ForgetTexture(const engine::CSurface* surface) {
   m_impl->textures.erase(it);
 }
 
+bool CGlDevice::VideoMemoryKb(int64_t& totalKb, int64_t& freeKb) {
+  Impl& m = *m_impl;
+  m.MakeCurrent();
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  bool nvx = false, ati = false;
+  for (GLint i = 0; i < count; ++i) {
+    const auto* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+    if (name == nullptr) continue;
+    const std::string ext(name);
+    nvx = nvx || ext == "GL_NVX_gpu_memory_info";
+    ati = ati || ext == "GL_ATI_meminfo";
+  }
+  if (nvx) {
+    GLint total = 0, available = 0;
+    glGetIntegerv(0x9048, &total);      // GPU_MEMORY_INFO_TOTAL_AVAILABLE_MEMORY_NVX
+    glGetIntegerv(0x9049, &available);  // GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX
+    totalKb = total;
+    freeKb = available;
+    return glGetError() == GL_NO_ERROR && total > 0;
+  }
+  if (ati) {
+    GLint info[4] = {0, 0, 0, 0};
+    glGetIntegerv(0x87FC, info);  // TEXTURE_FREE_MEMORY_ATI: free pool first
+    totalKb = info[0];
+    freeKb = info[0];
+    return glGetError() == GL_NO_ERROR && info[0] > 0;
+  }
+  return false;
+}
+
 int32_t CGlDevice::MaxTextureSize() const {
   const int32_t side = static_cast<int32_t>(m_impl->maxTextureSize);
   return side > 0 ? std::min(side, kMaxTextureSide) : kMaxTextureSide;

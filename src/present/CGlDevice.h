@@ -34,6 +34,9 @@ class CGlDevice final : public CIMDevice {
   void Finish();
   // The renderer's name, for the support page.
   [[nodiscard]] const std::string& Renderer() const;
+  // The card's own video memory figures in KB, when the driver tells them (NVX or ATI
+  // memory-info extensions); false otherwise (Mesa's software renderer says nothing).
+  bool VideoMemoryKb(int64_t& totalKb, int64_t& freeKb);
   // Drops the cached copy of a surface that is going away.
   void ForgetTexture(const engine::CSurface* surface) override;
   // The context's texture side, at most the software device's (both devices then reduce the
