@@ -370,9 +370,11 @@ CRgbDevice::SpanPath CRgbDevice::BestPath() {
   const char* off = std::getenv("TUMBLEROO_DISABLE");
   const std::string disabled = off != nullptr ? off : "";
   if (disabled.find("fast") != std::string::npos) return SpanPath::Reference;
+  // The AVX2 path leans on the SSE2 one for what it lacks: turning SSE2 off turns both off.
+  if (disabled.find("sse2") != std::string::npos) return SpanPath::Scalar;
   if (disabled.find("avx2") == std::string::npos && HasAvx2()) return SpanPath::Avx2;
 #if defined(__SSE2__)
-  if (disabled.find("sse2") == std::string::npos) return SpanPath::Sse2;
+  return SpanPath::Sse2;
 #endif
   return SpanPath::Scalar;
 }
