@@ -18,6 +18,11 @@
 
 #include "engine/CSurface.h"
 #include "present/CRgbDevice.h"
+#include "engine/spLib.h"
+#include "image/CmgBBIFunction.h"
+#include "platform/CWindow.h"
+#include "present/CDisplayDevice.h"
+#include "present/CGraphics.h"
 #include "present/GoldenScene.h"
 
 namespace {
@@ -182,6 +187,59 @@ TEST_F(GlDeviceTest, PresentsTheFrameToAWindow) {
   EXPECT_LE(Diff(at(20 + W / 2 - 1, 16 + H / 2 - 1), frame[static_cast<size_t>(H - 1) * W + W - 1], 3), 3);
   EXPECT_EQ(at(20 + W / 2, 16) & 0xFFFFFFu, 0u);
   SDL_DestroyWindow(window);
+}
+
+}  // namespace
+
+namespace {
+
+// The display with HAL: software drawing after 3-D drawing in the same frame (the debug
+// pages' text, the picture objects' GDI path) survives the end of the scene, and a 3-D draw
+// after software drawing starts from it.
+TEST_F(GlDeviceTest, DisplayMixesSoftwareAndThreeDDrawing) {
+  gl.reset();
+  engine::spLibServices services = engine::spLibServices::Defaults();
+  services.endProgram = [](int) {};
+  services.messageBox = [](const std::string&, const std::string&) {};
+  services.showCursor = [](bool) {};
+  auto root = std::make_unique<engine::spLib>(services);
+  auto owned = std::make_unique<present::CDisplayDevice>(*root);
+  present::CDisplayDevice* display = owned.get();
+  root->SetDisplayDevice(std::move(owned));
+  auto form = std::make_unique<platform::CWindow>();
+  ASSERT_TRUE(form->Load());
+  root->Connect(*form);
+  engine::DisplayParams p;
+  p.width = 320;
+  p.height = 240;
+  p.direct3DDevice = true;
+  p.halGraphics = true;
+  ASSERT_TRUE(display->Start(p));
+  if (display->DeviceName() != "IID_IDirect3DHALDevice") GTEST_SKIP() << "no HAL here";
+  {
+    present::CGraphics a(root.get()), b(root.get());
+    a.Add(16, 16);
+    image::CmgBBIFunction::Shared().BBIClear(a.BBI, 200, 0, 0, 255);
+    a.Refresh();
+    b.Add(8, 8);
+    image::CmgBBIFunction::Shared().BBIClear(b.BBI, 0, 0, 200, 255);
+    b.Refresh();
+    a.DrawD3DDraw(10, 10);   // on the card
+    b.DrawGDI(40, 10);       // brings the frame back, draws in memory
+    display->DrawFrame(util::CRect{}, 0);
+    a.DrawD3DDraw(60, 10);   // uploads the mixed frame, draws on the card
+    b.DrawGDI(12, 12);       // over the first quad
+    display->FinishScene();
+    display->PresentAll(false);
+    const uint32_t* px = display->Pixels();
+    EXPECT_EQ(px[15 * 320 + 20], 0xFFC80000u) << "first 3-D quad";
+    EXPECT_EQ(px[13 * 320 + 13], 0xFF0000C8u) << "software drawing over it";
+    EXPECT_EQ(px[12 * 320 + 44], 0xFF0000C8u) << "software drawing between";
+    EXPECT_EQ(px[15 * 320 + 70], 0xFFC80000u) << "second 3-D quad";
+    root->DirectDrawExit();
+  }
+  root->UnConnect();
+  form.reset();
 }
 
 }  // namespace
