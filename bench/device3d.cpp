@@ -81,10 +81,17 @@ struct Frame {
   }
 };
 
+// Argument: the span path (0 plain loop, 1 scalar sprite spans, 2 SSE2, 3 AVX2).
 void BM_FrameRgbDevice(benchmark::State& state) {
+  const auto path = static_cast<present::CRgbDevice::SpanPath>(state.range(0));
+  if (path == present::CRgbDevice::SpanPath::Avx2 && !present::CRgbDevice::HasAvx2()) {
+    state.SkipWithError("no AVX2 on this processor");
+    return;
+  }
   Frame frame;
   std::vector<uint32_t> target(static_cast<size_t>(kW) * kH);
   present::CRgbDevice d;
+  d.SetSpanPath(path);
   d.SetRenderTarget(target.data(), kW, kH, kW * 4);
   for (auto _ : state) {
     for (const Sprite& s : frame.sprites) {
@@ -100,7 +107,7 @@ void BM_FrameRgbDevice(benchmark::State& state) {
     benchmark::DoNotOptimize(target.data());
   }
 }
-BENCHMARK(BM_FrameRgbDevice)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameRgbDevice)->Unit(benchmark::kMillisecond)->ArgName("path")->DenseRange(0, 3);
 
 void DrawFrame(present::CIMDevice& d, const Frame& frame) {
   for (const Sprite& s : frame.sprites) {

@@ -22,16 +22,16 @@ const char* const CDisplayDevice::kCapabilityNames[11] = {
 
 namespace {
 
-// What each device offers: the software rasteriser does every blend and texture operation
-// itself; the OpenGL device also combines textures in one pass. Neither transforms or lights
-// vertices (they arrive transformed), filters anisotropically or smooths edges.
+// What each device offers. Both rasterise, do every blend pair and every stage operation
+// (normal, the x2 / x4 / signed "expanded" ones, the alpha blends) and combine a second texture
+// stage in the same pass. Neither transforms or lights vertices (they arrive transformed),
+// processes vertices, or smooths polygon edges (SetAntiAreasMode answers false). The OpenGL
+// device offers nothing the software one lacks: it must draw the same frames.
 bool Supported(const std::string& name, bool hal) {
-  if (name == "D3D Raster" || name == "D3D BlendOp Normal" || name == "D3D BlendOp Full" ||
-      name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
-      name == "D3D TextureOp Full")
-    return true;
-  if (name == "D3D MultiTextureOp") return hal;
-  return false;
+  (void)hal;
+  return name == "D3D Raster" || name == "D3D BlendOp Normal" || name == "D3D BlendOp Full" ||
+         name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
+         name == "D3D TextureOp Full" || name == "D3D MultiTextureOp";
 }
 
 
@@ -95,6 +95,7 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
   BlivoWriteBBIHeader(m_block.data(), params.width, params.height, 0);
 
   m_vsync = -1;
+  m_glFrame = m_sceneOpen = false;
   if (!CreateTexture()) {
     Unsubscribe();
     return false;
@@ -126,21 +127,65 @@ CIMDevice* CDisplayDevice::Device3D() {
   if (!m_started || !m_params.direct3DDevice) return nullptr;
   if (m_params.halGraphics && m_glDevice) {
     if (!m_sceneOpen) {
-      m_glDevice->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+      // The frame kept on the card goes on; after software drawing it starts from the back
+      // buffer again.
+      if (m_glFrame)
+        m_glDevice->Resume();
+      else
+        m_glDevice->SetRenderTarget(RawPixels(), m_params.width, m_params.height, Pitch());
       m_sceneOpen = true;
+      m_glFrame = true;
     }
     return m_glDevice.get();
   }
   return m_device3d.get();
 }
 
-void CDisplayDevice::FinishScene() {
-  if (m_sceneOpen && m_glDevice) m_glDevice->Finish();
+void CDisplayDevice::SyncBackBuffer() {
+  if (m_glFrame && m_glDevice) m_glDevice->Finish();
+  m_glFrame = false;
   m_sceneOpen = false;
 }
 
+bool CDisplayDevice::GlPresents() const {
+  if (!m_started || !m_params.direct3DDevice || !m_params.halGraphics || !m_glDevice ||
+      m_window == nullptr || m_surface != nullptr)
+    return false;
+  auto* window = static_cast<SDL_Window*>(m_window->NativeWindow());
+  return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) != 0;
+}
+
+uint32_t* CDisplayDevice::SoftwarePixels(int32_t& width, int32_t& height, int32_t& pitch) {
+  if (!m_started) return nullptr;
+  SyncBackBuffer();
+  width = m_params.width;
+  height = m_params.height;
+  pitch = Pitch();
+  return Pixels();
+}
+
+engine::PixelFormat CDisplayDevice::TextureFormat(bool withAlpha) const {
+  if (m_params.disable32BitTexture)
+    return withAlpha ? engine::PixelFormat::Argb4444() : engine::PixelFormat::Rgb565();
+  return withAlpha ? engine::PixelFormat::Argb8888() : engine::PixelFormat::Xrgb8888();
+}
+
+void CDisplayDevice::ForgetTexture(const engine::CSurface* surface) {
+  if (m_glDevice) m_glDevice->ForgetTexture(surface);
+  if (m_device3d) m_device3d->ForgetTexture(surface);
+}
+
+void CDisplayDevice::FinishScene() {
+  // When OpenGL shows the frame, it stays on the card; otherwise it comes back for the
+  // window's texture.
+  if (GlPresents())
+    m_sceneOpen = false;
+  else
+    SyncBackBuffer();
+}
+
 void CDisplayDevice::ApplyDevice() {
-  FinishScene();
+  SyncBackBuffer();
   bool hal = m_halChoice.value_or(m_params.halGraphics);
   if (hal && !HalAvailable()) {
     if (!m_toldNoHal)
@@ -154,7 +199,7 @@ void CDisplayDevice::ApplyDevice() {
     m_deviceName = hal ? kHalDeviceName : kRgbDeviceName;
     m_deviceBackend = hal ? "OpenGL (" + m_glDevice->Renderer() + ")" : "software";
     if (!m_device3d) m_device3d = std::make_unique<CRgbDevice>();
-    m_device3d->SetRenderTarget(Pixels(), m_params.width, m_params.height, Pitch());
+    m_device3d->SetRenderTarget(RawPixels(), m_params.width, m_params.height, Pitch());
   } else {
     m_deviceName.clear();
     m_deviceBackend.clear();
@@ -215,17 +260,12 @@ void CDisplayDevice::DestroyTexture() {
   m_menuHash = 0;
 }
 
-void CDisplayDevice::DrawMenu(void* rendererHandle) {
-  auto* renderer = static_cast<SDL_Renderer*>(rendererHandle);
+bool CDisplayDevice::UpdateMenuOverlay(bool& changed) {
+  changed = false;
   platform::MenuFrame& f = m_menuFrame;
   if (!m_window->BuildMenuFrame(f) || f.width <= 0 || f.height <= 0 || f.atlas == nullptr)
-    return;
-  if (f.width != m_menuW || f.height != m_menuH || m_menuTexture == nullptr) {
-    if (m_menuTexture != nullptr) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
-    m_menuTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
-                                      SDL_TEXTUREACCESS_STREAMING, f.width, f.height);
-    if (m_menuTexture == nullptr) return;
-    SDL_SetTextureBlendMode(static_cast<SDL_Texture*>(m_menuTexture), SDL_BLENDMODE_BLEND);
+    return false;
+  if (f.width != m_menuW || f.height != m_menuH) {
     m_menuW = f.width;
     m_menuH = f.height;
     m_menuPixels.assign(static_cast<size_t>(f.width) * static_cast<size_t>(f.height), 0);
@@ -253,60 +293,117 @@ void CDisplayDevice::DrawMenu(void* rendererHandle) {
   mix(f.vertices.data(), f.vertices.size() * sizeof(platform::MenuVertex));
   mix(f.indexes.data(), f.indexes.size() * sizeof(uint16_t));
   mix(f.batches.data(), f.batches.size() * sizeof(platform::MenuBatch));
-  auto* texture = static_cast<SDL_Texture*>(m_menuTexture);
-  if (hash != m_menuHash) {
-    m_menuHash = hash;
-    float x0 = static_cast<float>(f.width), y0 = static_cast<float>(f.height), x1 = 0, y1 = 0;
-    for (const platform::MenuVertex& v : f.vertices) {
-      x0 = std::min(x0, v.x);
-      y0 = std::min(y0, v.y);
-      x1 = std::max(x1, v.x);
-      y1 = std::max(y1, v.y);
-    }
-    int32_t box[4] = {std::max(0, static_cast<int32_t>(std::floor(x0))),
-                      std::max(0, static_cast<int32_t>(std::floor(y0))),
-                      std::min(f.width, static_cast<int32_t>(std::ceil(x1)) + 1),
-                      std::min(f.height, static_cast<int32_t>(std::ceil(y1)) + 1)};
-    if (box[2] <= box[0] || box[3] <= box[1]) box[0] = box[1] = box[2] = box[3] = 0;
-    std::copy(box, box + 4, m_menuBox);
-    const int32_t bw = box[2] - box[0], bh = box[3] - box[1];
-    if (bw <= 0 || bh <= 0) return;
-    uint32_t* base = m_menuPixels.data() + static_cast<size_t>(box[1]) * static_cast<size_t>(f.width) +
-                     static_cast<size_t>(box[0]);
-    for (int32_t y = 0; y < bh; ++y)
-      std::fill_n(base + static_cast<size_t>(y) * static_cast<size_t>(f.width), bw, 0u);
-    CRgbDevice& d = m_menuDevice;
-    d.SetRenderTarget(m_menuPixels.data(), f.width, f.height, f.width * 4);
-    d.SetTexture(m_menuAtlas.get());
-    d.SetRenderMode(0x221);  // texture alpha x vertex alpha, colour multiplied, alpha blend
-    d.SetFilterMode(false);
-    std::vector<TLVertex> tl;
-    for (const platform::MenuBatch& b : f.batches) {
-      if (b.vertexOffset >= f.vertices.size() || b.firstIndex + b.indexCount > f.indexes.size())
-        continue;
-      d.SetClipRect(std::max(b.clipX0, box[0]), std::max(b.clipY0, box[1]),
-                    std::min(b.clipX1, box[2]), std::min(b.clipY1, box[3]));
-      tl.clear();
-      for (size_t i = b.vertexOffset; i < f.vertices.size(); ++i) {
-        const platform::MenuVertex& v = f.vertices[i];
-        // ImGui samples at pixel centres, this device at whole coordinates.
-        tl.push_back(CIMDevice::TLVERTEX(v.x - 0.5f, v.y - 0.5f, v.argb, v.u, v.v));
-      }
-      d.DrawIndexed(tl.data(), static_cast<int32_t>(tl.size()), f.indexes.data() + b.firstIndex,
-                    static_cast<int32_t>(b.indexCount));
-    }
-    d.SetTexture(nullptr);
-    const SDL_Rect r{box[0], box[1], bw, bh};
-    SDL_UpdateTexture(texture, &r, base, f.width * 4);
+  if (hash == m_menuHash) return true;
+  m_menuHash = hash;
+  changed = true;
+  float x0 = static_cast<float>(f.width), y0 = static_cast<float>(f.height), x1 = 0, y1 = 0;
+  for (const platform::MenuVertex& v : f.vertices) {
+    x0 = std::min(x0, v.x);
+    y0 = std::min(y0, v.y);
+    x1 = std::max(x1, v.x);
+    y1 = std::max(y1, v.y);
   }
+  int32_t box[4] = {std::max(0, static_cast<int32_t>(std::floor(x0))),
+                    std::max(0, static_cast<int32_t>(std::floor(y0))),
+                    std::min(f.width, static_cast<int32_t>(std::ceil(x1)) + 1),
+                    std::min(f.height, static_cast<int32_t>(std::ceil(y1)) + 1)};
+  if (box[2] <= box[0] || box[3] <= box[1]) box[0] = box[1] = box[2] = box[3] = 0;
+  std::copy(box, box + 4, m_menuBox);
+  const int32_t bw = box[2] - box[0], bh = box[3] - box[1];
+  if (bw <= 0 || bh <= 0) return true;
+  uint32_t* base = m_menuPixels.data() + static_cast<size_t>(box[1]) * static_cast<size_t>(f.width) +
+                   static_cast<size_t>(box[0]);
+  for (int32_t y = 0; y < bh; ++y)
+    std::fill_n(base + static_cast<size_t>(y) * static_cast<size_t>(f.width), bw, 0u);
+  CRgbDevice& d = m_menuDevice;
+  d.SetRenderTarget(m_menuPixels.data(), f.width, f.height, f.width * 4);
+  d.SetTexture(m_menuAtlas.get());
+  d.SetRenderMode(0x221);  // texture alpha x vertex alpha, colour multiplied, alpha blend
+  d.SetFilterMode(false);
+  std::vector<TLVertex> tl;
+  for (const platform::MenuBatch& b : f.batches) {
+    if (b.vertexOffset >= f.vertices.size() || b.firstIndex + b.indexCount > f.indexes.size())
+      continue;
+    d.SetClipRect(std::max(b.clipX0, box[0]), std::max(b.clipY0, box[1]),
+                  std::min(b.clipX1, box[2]), std::min(b.clipY1, box[3]));
+    tl.clear();
+    for (size_t i = b.vertexOffset; i < f.vertices.size(); ++i) {
+      const platform::MenuVertex& v = f.vertices[i];
+      // ImGui samples at pixel centres, this device at whole coordinates.
+      tl.push_back(CIMDevice::TLVERTEX(v.x - 0.5f, v.y - 0.5f, v.argb, v.u, v.v));
+    }
+    d.DrawIndexed(tl.data(), static_cast<int32_t>(tl.size()), f.indexes.data() + b.firstIndex,
+                  static_cast<int32_t>(b.indexCount));
+  }
+  d.SetTexture(nullptr);
+  return true;
+}
+
+void CDisplayDevice::DrawMenu(void* rendererHandle) {
+  auto* renderer = static_cast<SDL_Renderer*>(rendererHandle);
+  bool changed = false;
+  if (!UpdateMenuOverlay(changed)) return;
+  if (m_menuTexture == nullptr || m_menuTextureW != m_menuW || m_menuTextureH != m_menuH) {
+    if (m_menuTexture != nullptr) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
+    m_menuTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, m_menuW, m_menuH);
+    if (m_menuTexture == nullptr) return;
+    SDL_SetTextureBlendMode(static_cast<SDL_Texture*>(m_menuTexture), SDL_BLENDMODE_BLEND);
+    m_menuTextureW = m_menuW;
+    m_menuTextureH = m_menuH;
+    changed = true;
+  }
+  auto* texture = static_cast<SDL_Texture*>(m_menuTexture);
   const int32_t bw = m_menuBox[2] - m_menuBox[0], bh = m_menuBox[3] - m_menuBox[1];
   if (bw <= 0 || bh <= 0) return;
   const SDL_Rect r{m_menuBox[0], m_menuBox[1], bw, bh};
+  if (changed) {
+    const uint32_t* base = m_menuPixels.data() +
+                           static_cast<size_t>(m_menuBox[1]) * static_cast<size_t>(m_menuW) +
+                           static_cast<size_t>(m_menuBox[0]);
+    SDL_UpdateTexture(texture, &r, base, m_menuW * 4);
+  }
   SDL_RenderCopy(renderer, texture, &r, &r);
 }
 
-uint32_t* CDisplayDevice::Pixels() {
+void CDisplayDevice::ShowGl(bool waitVblank) {
+  // Software drawing since the last upload goes up as the frame's picture.
+  if (!m_glFrame) {
+    m_glDevice->SetRenderTarget(RawPixels(), m_params.width, m_params.height, Pitch());
+    m_glFrame = true;
+  }
+  m_sceneOpen = false;
+  CGlDevice::PresentArea area;
+  m_window->DrawingArea(area.x, area.y, area.w, area.h);
+  area.vsync = waitVblank ? 1 : 0;
+  bool changed = false;
+  if (m_window->HasMenu() && m_window->MenuVisible() && UpdateMenuOverlay(changed)) {
+    area.overlay = m_menuPixels.data();
+    area.overlayW = m_menuW;
+    area.overlayH = m_menuH;
+    std::copy(m_menuBox, m_menuBox + 4, area.box);
+  }
+  area.readBack = m_windowReadBack;
+  if (m_glDevice->PresentToWindow(m_window->NativeWindow(), area)) {
+    // The window's texture missed these frames: the next renderer present sends it whole.
+    m_textureStale = true;
+    m_glPresented = true;
+  }
+}
+
+uint32_t* CDisplayDevice::RawPixels() {
   return m_started ? reinterpret_cast<uint32_t*>(m_block.data() + kBbiPictOffset) : nullptr;
+}
+
+uint32_t* CDisplayDevice::Pixels() {
+  SyncBackBuffer();
+  return RawPixels();
+}
+
+void* CDisplayDevice::BackBuffer() {
+  if (!m_started) return nullptr;
+  SyncBackBuffer();
+  return m_block.data();
 }
 
 void CDisplayDevice::NoticeLoss() {
@@ -350,6 +447,12 @@ void CDisplayDevice::Show(const util::CRect* area, bool waitVblank) {
     (void)SurfacesUsable();  // try to restore; this present is skipped either way
     return;
   }
+  if (GlPresents()) {
+    ShowGl(waitVblank);
+    return;
+  }
+  SyncBackBuffer();
+  m_glPresented = false;
   util::CRect clip = *area;
   clip.Trim(0, 0, m_params.width, m_params.height);
   if (m_surface != nullptr && !(m_window->HasMenu() && m_window->MenuVisible())) {
@@ -485,21 +588,37 @@ void CDisplayDevice::DrawFrame(const util::CRect& rect, uint32_t colorRef) {
 
 std::string CDisplayDevice::MemoryReport() const {
   const uint32_t now = m_root.Clock().NowMs();
-  // Video memory figures are not available here: the totals read 0 and the local use is the
-  // texture this device keeps when the renderer works in video memory.
-  const int64_t textureKb =
-      m_accelerated && m_texture != nullptr
-          ? static_cast<int64_t>(m_params.width) * m_params.height * 4 / 1024
-          : 0;
+  // What this program keeps in each kind of memory. Picture textures count against the
+  // budget that stands for the card (the half-size rule reads the same figures); with the
+  // OpenGL device they and its frame copy live on the card, with the software device in
+  // system memory (the "non-local" pool). The window's streaming texture is on the card when
+  // the renderer is accelerated. A driver that reports its own figures replaces the totals.
+  const TextureMemory& textures = TextureMemory::Shared();
+  const int64_t frameBytes = int64_t{m_params.width} * m_params.height * 4;
+  const int64_t windowTexture = m_accelerated && m_texture != nullptr ? frameBytes : 0;
+  const bool hal = m_started && m_params.direct3DDevice && m_params.halGraphics && m_glDevice;
+  int64_t localTotal = 0, localUse = windowTexture, farTotal = 0, farUse = 0;
+  if (hal) {
+    localTotal = textures.Budget() / 1024;
+    localUse += textures.Used() + frameBytes;
+    int64_t totalKb = 0, freeKb = 0;
+    if (m_glDevice->VideoMemoryKb(totalKb, freeKb)) {
+      localTotal = totalKb;
+      localUse = (totalKb - freeKb) * 1024;
+    }
+  } else if (m_params.direct3DDevice) {
+    farTotal = textures.Budget() / 1024;
+    farUse = textures.Used();
+  }
   std::string r;
   r += "GetTime = " + std::to_string(now / 60000) + "min\r\n";
   r += "InitCount = " + std::to_string(m_initCount) + "\r\n";
   r += "PixelBits = " + std::to_string(m_params.pixelBits) + "\r\n";
   r += std::string("BackBuffer = ") + "SystemMemory" + "\r\n";
-  r += "Total LocalVRAM    =" + Format6(0) + "KB\r\n";
-  r += "Use   LocalVRAM    =" + Format6(textureKb) + "KB\r\n";
-  r += "Total nonLocalVRAM =" + Format6(0) + "KB\r\n";
-  r += "Use   nonLocalVRAM =" + Format6(0) + "KB";
+  r += "Total LocalVRAM    =" + Format6(localTotal) + "KB\r\n";
+  r += "Use   LocalVRAM    =" + Format6(localUse / 1024) + "KB\r\n";
+  r += "Total nonLocalVRAM =" + Format6(farTotal) + "KB\r\n";
+  r += "Use   nonLocalVRAM =" + Format6(farUse / 1024) + "KB";
   return r;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/CMenuGui.h"
 #include "present/CGlDevice.h"
 #include "present/CRgbDevice.h"
+#include "present/IGraphicsTarget.h"
 
 namespace platform {
 class CFontRaster;
@@ -25,7 +26,7 @@ class CWindow;
 
 namespace present {
 
-class CDisplayDevice final : public engine::IDisplayDevice {
+class CDisplayDevice final : public engine::IDisplayDevice, public IGraphicsTarget {
  public:
   static constexpr int32_t kBbiPictOffset = BLIVO_BBI_PICT;
   static constexpr int32_t kMaxSide = BLIVO_BBI_MAX_WIDTH;  // 8191 x 4 bytes fits the row field
@@ -54,7 +55,8 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   void RestoreSurfaces() override;
   void FinishScene() override;
 
-  [[nodiscard]] void* BackBuffer() override { return m_started ? m_block.data() : nullptr; }
+  // The back buffer for reading and writing: a frame the OpenGL device keeps comes back first.
+  [[nodiscard]] void* BackBuffer() override;
   [[nodiscard]] uint32_t* Pixels();
   [[nodiscard]] int32_t Pitch() const { return m_params.width * 4; }
 
@@ -76,19 +78,36 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // The 3-D device drawing into the back buffer; null before a start with a 3-D device. The
   // OpenGL device takes the back buffer's picture at the first call of a frame and gives its
   // frame back at FinishScene.
-  [[nodiscard]] CIMDevice* Device3D();
+  [[nodiscard]] CIMDevice* Device3D() override;
   // The menu's choice for large textures when video memory runs short, kept for the 3-D device.
   void SetReduceTextures(bool reduce) { m_reduceTextures = reduce; }
-  [[nodiscard]] bool ReduceTextures() const { return m_reduceTextures; }
+  [[nodiscard]] bool ReduceTextures() const override { return m_reduceTextures; }
+  // The back buffer for software drawing; an open OpenGL scene is read back first.
+  [[nodiscard]] uint32_t* SoftwarePixels(int32_t& width, int32_t& height, int32_t& pitch) override;
+  // 32-bit layouts, or 16-bit ones (4444 with alpha, 565 without) when 32-bit textures are
+  // turned off.
+  [[nodiscard]] engine::PixelFormat TextureFormat(bool withAlpha) const override;
+  void ForgetTexture(const engine::CSurface* surface) override;
   // Window size as a multiple of the back buffer (1 or 0.5); takes effect at once in a window.
   void SetWindowScale(float scale);
   [[nodiscard]] float WindowScale() const { return m_scale; }
   [[nodiscard]] int32_t InitCount() const { return m_initCount; }
+  // Whether the last frame was shown by the OpenGL device itself.
+  [[nodiscard]] bool PresentedByGl() const { return m_glPresented; }
+  // Tests: the window's pixels (rows bottom-up) are copied here at each OpenGL present.
+  void CaptureWindow(std::vector<uint32_t>* pixels) { m_windowReadBack = pixels; }
   // Marks the surfaces lost, as the renderer's reset does (tests use it).
   void NoticeLoss();
 
  private:
   void BuildCapabilities();
+  [[nodiscard]] uint32_t* RawPixels();
+  // Reads a frame kept by the OpenGL device back into the back buffer.
+  void SyncBackBuffer();
+  // The OpenGL device shows the frame itself (HAL in a window that takes its context).
+  [[nodiscard]] bool GlPresents() const;
+  // Lays the menu bar out and redraws its overlay when it changed; false when no bar shows.
+  bool UpdateMenuOverlay(bool& changed);
   bool CreateTexture();
   void DestroyTexture();
   void Show(const util::CRect* area, bool waitVblank);
@@ -99,6 +118,8 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   // The menu bar: its triangles drawn by the software device into a window-sized overlay,
   // shown over the frame through a blended texture.
   void DrawMenu(void* renderer);
+  // HAL in an OpenGL window: the frame goes from the device to the window without a read-back.
+  void ShowGl(bool waitVblank);
 
   engine::spLib& m_root;
   engine::DisplayParams m_params;
@@ -134,7 +155,9 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   std::unique_ptr<CGlDevice> m_glDevice;
   bool m_glTried = false;
   std::string m_glWhy;
-  bool m_sceneOpen = false;
+  bool m_sceneOpen = false;  // the OpenGL device is bound for this frame's drawing
+  bool m_glFrame = false;    // the OpenGL device holds a frame newer than the back buffer
+  bool m_glPresented = false;
 
   platform::MenuFrame m_menuFrame;
   CRgbDevice m_menuDevice;
@@ -145,6 +168,8 @@ class CDisplayDevice final : public engine::IDisplayDevice {
   int32_t m_menuW = 0, m_menuH = 0;
   int32_t m_menuBox[4] = {0, 0, 0, 0};  // drawn area: x0, y0, x1, y1
   void* m_menuTexture = nullptr;       // SDL_Texture*
+  int32_t m_menuTextureW = 0, m_menuTextureH = 0;
+  std::vector<uint32_t>* m_windowReadBack = nullptr;
 };
 
 }  // namespace present

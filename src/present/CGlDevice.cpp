@@ -8,6 +8,8 @@
 #include <GL/glext.h>
 #include <SDL.h>
 
+#include <algorithm>
+
 #include <unordered_map>
 #include <vector>
 
@@ -114,6 +116,26 @@ void main() {
 }
 )";
 
+// The menu overlay on the window: positions in window pixels from the top-left.
+constexpr const char* kOverlayVertexShader = R"(#version 330 core
+layout(location = 0) in vec2 position;
+layout(location = 2) in vec2 uv;
+uniform vec2 viewport;
+out vec2 vUV;
+void main() {
+  gl_Position = vec4(position.x / viewport.x * 2.0 - 1.0, 1.0 - position.y / viewport.y * 2.0,
+                     0.0, 1.0);
+  vUV = uv;
+}
+)";
+
+constexpr const char* kOverlayFragmentShader = R"(#version 330 core
+in vec2 vUV;
+uniform sampler2D overlay;
+out vec4 fragColor;
+void main() { fragColor = texture(overlay, vUV); }
+)";
+
 GLuint Compile(GLenum type, const char* source, std::string& log) {
   const GLuint s = glCreateShader(type);
   glShaderSource(s, 1, &source, nullptr);
@@ -150,6 +172,7 @@ struct CGlDevice::Impl {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
   std::string renderer;
+  GLint maxTextureSize = 0;
   GLuint program = 0, vao = 0, vbo = 0, ebo = 0;
   GLuint fbo = 0, colorTexture = 0;
   uint32_t* pixels = nullptr;
@@ -162,6 +185,10 @@ struct CGlDevice::Impl {
   std::unordered_map<const engine::CSurface*, Cached> textures;
   std::vector<uint32_t> scratch;
   std::vector<uint16_t> indexes;
+  // Presenting to a window: the overlay program and texture, the swap interval set last.
+  GLuint overlayProgram = 0, overlayTexture = 0;
+  int32_t overlayW = 0, overlayH = 0;
+  int swapInterval = -2;
 
   GLint Uniform(const char* name) const { return glGetUniformLocation(program, name); }
   void MakeCurrent() const { SDL_GL_MakeCurrent(window, context); }
@@ -232,6 +259,7 @@ std::unique_ptr<CGlDevice> CGlDevice::Create(std::string& why) {
   glUniform1i(m.Uniform("tex1"), 1);
   const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   m.renderer = name != nullptr ? name : "OpenGL";
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &m.maxTextureSize);
   if (glGetError() != GL_NO_ERROR) {
     why = "OpenGL set-up failed";
     return nullptr;
@@ -250,6 +278,8 @@ CGlDevice::~CGlDevice() {
     if (m.ebo != 0) glDeleteBuffers(1, &m.ebo);
     if (m.vao != 0) glDeleteVertexArrays(1, &m.vao);
     if (m.program != 0) glDeleteProgram(m.program);
+    if (m.overlayProgram != 0) glDeleteProgram(m.overlayProgram);
+    if (m.overlayTexture != 0) glDeleteTextures(1, &m.overlayTexture);
     SDL_GL_DeleteContext(m.context);
   }
   if (m.window != nullptr) SDL_DestroyWindow(m.window);
@@ -286,6 +316,110 @@ void CGlDevice::SetRenderTarget(uint32_t* pixels, int32_t width, int32_t height,
   glViewport(0, 0, width, height);
 }
 
+void CGlDevice::Resume() {
+  Impl& m = *m_impl;
+  if (m.pixels == nullptr || m.fbo == 0) return;
+  m.MakeCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+  glViewport(0, 0, m.width, m.height);
+}
+
+bool CGlDevice::PresentToWindow(void* nativeWindow, const PresentArea& area) {
+  Impl& m = *m_impl;
+  auto* window = static_cast<SDL_Window*>(nativeWindow);
+  if (window == nullptr || m.fbo == 0 || (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0)
+    return false;
+  if (SDL_GL_MakeCurrent(window, m.context) != 0) return false;
+  int winW = 0, winH = 0;
+  SDL_GL_GetDrawableSize(window, &winW, &winH);
+  if (area.vsync != m.swapInterval) {
+    SDL_GL_SetSwapInterval(area.vsync);
+    m.swapInterval = area.vsync;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glViewport(0, 0, winW, winH);
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_BLEND);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  // The frame's row 0 is the picture's top row; the window's is its bottom: the blit flips.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m.fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  const bool scaled = area.w != m.width || area.h != m.height;
+  glBlitFramebuffer(0, 0, m.width, m.height, area.x, winH - area.y, area.x + area.w,
+                    winH - area.y - area.h, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (area.overlay != nullptr && area.overlayW > 0 && area.overlayH > 0 &&
+      area.box[2] > area.box[0] && area.box[3] > area.box[1]) {
+    if (m.overlayProgram == 0) {
+      std::string log;
+      const GLuint vs = Compile(GL_VERTEX_SHADER, kOverlayVertexShader, log);
+      const GLuint fs = vs != 0 ? Compile(GL_FRAGMENT_SHADER, kOverlayFragmentShader, log) : 0;
+      if (fs != 0) {
+        m.overlayProgram = glCreateProgram();
+        glAttachShader(m.overlayProgram, vs);
+        glAttachShader(m.overlayProgram, fs);
+        glLinkProgram(m.overlayProgram);
+        glDeleteShader(fs);
+      }
+      if (vs != 0) glDeleteShader(vs);
+    }
+    if (m.overlayTexture == 0 || m.overlayW != area.overlayW || m.overlayH != area.overlayH) {
+      if (m.overlayTexture == 0) glGenTextures(1, &m.overlayTexture);
+      glBindTexture(GL_TEXTURE_2D, m.overlayTexture);
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, area.overlayW, area.overlayH, 0, GL_BGRA,
+                   GL_UNSIGNED_BYTE, nullptr);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+      m.overlayW = area.overlayW;
+      m.overlayH = area.overlayH;
+    }
+    const int32_t bx = area.box[0], by = area.box[1];
+    const int32_t bw = area.box[2] - bx, bh = area.box[3] - by;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, m.overlayTexture);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, area.overlayW);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, bx, by, bw, bh, GL_BGRA, GL_UNSIGNED_BYTE,
+                    area.overlay + static_cast<size_t>(by) * static_cast<size_t>(area.overlayW) +
+                        static_cast<size_t>(bx));
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glUseProgram(m.overlayProgram);
+    glUniform1i(glGetUniformLocation(m.overlayProgram, "overlay"), 0);
+    glUniform2f(glGetUniformLocation(m.overlayProgram, "viewport"), static_cast<float>(winW),
+                static_cast<float>(winH));
+    const float u0 = static_cast<float>(bx) / static_cast<float>(area.overlayW);
+    const float v0 = static_cast<float>(by) / static_cast<float>(area.overlayH);
+    const float u1 = static_cast<float>(bx + bw) / static_cast<float>(area.overlayW);
+    const float v1 = static_cast<float>(by + bh) / static_cast<float>(area.overlayH);
+    const auto fx0 = static_cast<float>(bx), fy0 = static_cast<float>(by);
+    const auto fx1 = static_cast<float>(bx + bw), fy1 = static_cast<float>(by + bh);
+    const TLVertex quad[4] = {TLVERTEX(fx0, fy0, 0xFFFFFFFFu, u0, v0),
+                              TLVERTEX(fx1, fy0, 0xFFFFFFFFu, u1, v0),
+                              TLVERTEX(fx0, fy1, 0xFFFFFFFFu, u0, v1),
+                              TLVERTEX(fx1, fy1, 0xFFFFFFFFu, u1, v1)};
+    glBindVertexArray(m.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, m.vbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(quad), quad, GL_STREAM_DRAW);
+    // The window's usual blend: colour by source alpha, alpha accumulated.
+    glEnable(GL_BLEND);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisable(GL_BLEND);
+    glUseProgram(m.program);
+  }
+  if (area.readBack != nullptr) {
+    area.readBack->resize(static_cast<size_t>(winW) * static_cast<size_t>(winH));
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, winW, winH, GL_BGRA, GL_UNSIGNED_BYTE, area.readBack->data());
+  }
+  SDL_GL_SwapWindow(window);
+  // Drawing goes on in the frame buffer of the device's own window.
+  m.MakeCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+  glViewport(0, 0, m.width, m.height);
+  return glGetError() == GL_NO_ERROR;
+}
+
 void CGlDevice::Finish() {
   Impl& m = *m_impl;
   if (m.pixels == nullptr || m.fbo == 0) return;
@@ -314,6 +448,42 @@ void CGlDevice::ForgetTexture(const engine::CSurface* surface) {
   m_impl->MakeCurrent();
   glDeleteTextures(1, &it->second.texture);
   m_impl->textures.erase(it);
+}
+
+bool CGlDevice::VideoMemoryKb(int64_t& totalKb, int64_t& freeKb) {
+  Impl& m = *m_impl;
+  m.MakeCurrent();
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  bool nvx = false, ati = false;
+  for (GLint i = 0; i < count; ++i) {
+    const auto* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+    if (name == nullptr) continue;
+    const std::string ext(name);
+    nvx = nvx || ext == "GL_NVX_gpu_memory_info";
+    ati = ati || ext == "GL_ATI_meminfo";
+  }
+  if (nvx) {
+    GLint total = 0, available = 0;
+    glGetIntegerv(0x9048, &total);      // GPU_MEMORY_INFO_TOTAL_AVAILABLE_MEMORY_NVX
+    glGetIntegerv(0x9049, &available);  // GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX
+    totalKb = total;
+    freeKb = available;
+    return glGetError() == GL_NO_ERROR && total > 0;
+  }
+  if (ati) {
+    GLint info[4] = {0, 0, 0, 0};
+    glGetIntegerv(0x87FC, info);  // TEXTURE_FREE_MEMORY_ATI: free pool first
+    totalKb = info[0];
+    freeKb = info[0];
+    return glGetError() == GL_NO_ERROR && info[0] > 0;
+  }
+  return false;
+}
+
+int32_t CGlDevice::MaxTextureSize() const {
+  const int32_t side = static_cast<int32_t>(m_impl->maxTextureSize);
+  return side > 0 ? std::min(side, kMaxTextureSide) : kMaxTextureSide;
 }
 
 bool CGlDevice::Prepare() {

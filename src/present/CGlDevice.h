@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "present/CIMDevice.h"
 
@@ -32,10 +33,32 @@ class CGlDevice final : public CIMDevice {
                    int32_t indexCount) override;
   // Brings the frame drawn so far into the render target's pixels.
   void Finish();
+  // Draws on into the frame kept from before (no upload of the target's pixels).
+  void Resume();
+  // Where and how the frame goes to a window.
+  struct PresentArea {
+    int32_t x = 0, y = 0, w = 0, h = 0;  // the drawing area, from the window's top-left
+    int vsync = 0;
+    // Window-sized 0xAARRGGBB pixels blended over the frame inside box (x0, y0, x1, y1).
+    const uint32_t* overlay = nullptr;
+    int32_t overlayW = 0, overlayH = 0;
+    int32_t box[4] = {0, 0, 0, 0};
+    // Tests: the window's pixels as shown, rows bottom-up, sized by the caller.
+    std::vector<uint32_t>* readBack = nullptr;
+  };
+  // Shows the frame (scaled into the area) and the overlay in an OpenGL window and swaps;
+  // false when the window cannot take this device's context.
+  bool PresentToWindow(void* nativeWindow, const PresentArea& area);
   // The renderer's name, for the support page.
   [[nodiscard]] const std::string& Renderer() const;
+  // The card's own video memory figures in KB, when the driver tells them (NVX or ATI
+  // memory-info extensions); false otherwise (Mesa's software renderer says nothing).
+  bool VideoMemoryKb(int64_t& totalKb, int64_t& freeKb);
   // Drops the cached copy of a surface that is going away.
-  void ForgetTexture(const engine::CSurface* surface);
+  void ForgetTexture(const engine::CSurface* surface) override;
+  // The context's texture side, at most the software device's (both devices then reduce the
+  // same pictures).
+  [[nodiscard]] int32_t MaxTextureSize() const override;
 
  private:
   struct Impl;

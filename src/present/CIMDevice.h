@@ -59,6 +59,8 @@ class CIMDevice {
  public:
   static constexpr int32_t kCullNone = 1, kCullClockwise = 2, kCullCounterClockwise = 3;
   static constexpr int32_t kFilterPoint = 1, kFilterLinear = 2;
+  // The texture side the software device takes, as the cards of its time did.
+  static constexpr int32_t kMaxTextureSide = 2048;
 
   CIMDevice();
   virtual ~CIMDevice();
@@ -91,6 +93,11 @@ class CIMDevice {
   [[nodiscard]] const RenderState& State() const { return m_state; }
 
   static TLVertex TLVERTEX(float sx, float sy, uint32_t color, float tu, float tv);
+
+  // The largest texture side the device takes.
+  [[nodiscard]] virtual int32_t MaxTextureSize() const { return kMaxTextureSide; }
+  // A texture is going away: drop whatever the device keeps for it.
+  virtual void ForgetTexture(const engine::CSurface* surface) { (void)surface; }
 
   // Triangle strip: vertices 0-1-2, 1-2-3, ...
   virtual void DrawStrip(const TLVertex* vertices, int32_t count) = 0;

@@ -14,10 +14,17 @@
 #endif
 
 #include "present/RgbPixel.h"
+#include "present/RgbSpan.h"
 
 namespace present {
 
 namespace {
+
+using rgbspan::FastBlend;
+using rgbspan::kAttrs;
+using rgbspan::Pipeline;
+using rgbspan::Span;
+using rgbspan::SpanPointFn;
 
 constexpr int32_t kSub = 16;  // sub-pixel steps per pixel
 
@@ -40,25 +47,6 @@ struct Plane {
   [[nodiscard]] float At(float x, float y, float x0, float y0) const {
     return base + dx * (x - x0) + dy * (y - y0);
   }
-};
-
-// What a span needs: per attribute its value at the span's first pixel and its step per pixel.
-// Attributes: 0..3 diffuse B, G, R, A (0..255), 4..5 stage-0 texel u, v, 6..7 stage-1 u, v.
-constexpr int kAttrs = 8;
-
-struct Span {
-  uint32_t* dst = nullptr;
-  int32_t count = 0;
-  float start[kAttrs] = {};
-  float step[kAttrs] = {};
-};
-
-struct Pipeline {
-  const RenderState* state = nullptr;
-  const CRgbDevice::TexelView* tex[2] = {nullptr, nullptr};
-  rgb::Px factor;
-  bool flatColor = false;  // corners of one colour: the diffuse is the same everywhere
-  CRgbDevice::SpanPath path = CRgbDevice::SpanPath::Reference;
 };
 
 inline uint32_t Tap(const CRgbDevice::TexelView& t, int32_t x, int32_t y) {
@@ -138,7 +126,6 @@ void SpanGeneric(const Pipeline& p, const Span& s) {
 // The common sprite span, specialised: point sampling along one texture row (an axis-aligned
 // quad, scaled or not), the colour operation and the blend pair fixed at compile time. Every
 // value is computed by the same expressions as the plain loop, so the two agree bit for bit.
-enum class FastBlend { None, Alpha, AlphaAdd };
 
 template <ColorOp kOp, FastBlend kBlend>
 void SpanPoint(const Pipeline& p, const Span& s, const uint32_t* row, ColorOp alphaOp) {
@@ -185,7 +172,6 @@ void SpanPoint(const Pipeline& p, const Span& s, const uint32_t* row, ColorOp al
   }
 }
 
-using SpanPointFn = void (*)(const Pipeline&, const Span&, const uint32_t*, ColorOp);
 
 template <FastBlend kBlend>
 SpanPointFn PickOp(ColorOp op) {
@@ -317,8 +303,10 @@ bool SpanFast(const Pipeline& p, const Span& s) {
     blend = FastBlend::AlphaAdd;
   else
     return false;
+  if (p.path == CRgbDevice::SpanPath::Avx2) fn = rgbspan::PickSpanAvx2(blend, op);
 #if defined(__SSE2__)
-  if (p.path == CRgbDevice::SpanPath::Sse2)
+  if (fn == nullptr && (p.path == CRgbDevice::SpanPath::Sse2 ||
+                        p.path == CRgbDevice::SpanPath::Avx2))
     fn = blend == FastBlend::None    ? PickOpSse2<FastBlend::None>(op)
          : blend == FastBlend::Alpha ? PickOpSse2<FastBlend::Alpha>(op)
                                      : PickOpSse2<FastBlend::AlphaAdd>(op);
@@ -368,13 +356,25 @@ bool SpanCopy(const Pipeline& p, const Span& s) {
 
 }  // namespace
 
+bool CRgbDevice::HasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
 CRgbDevice::SpanPath CRgbDevice::BestPath() {
-  // TUMBLEROO_DISABLE=sse2 (or =fast) forces the slower loops, for checks and comparisons.
+  // TUMBLEROO_DISABLE=avx2, =sse2 (or =fast) forces the slower loops, for checks and comparisons.
   const char* off = std::getenv("TUMBLEROO_DISABLE");
   const std::string disabled = off != nullptr ? off : "";
   if (disabled.find("fast") != std::string::npos) return SpanPath::Reference;
+  // The AVX2 path leans on the SSE2 one for what it lacks: turning SSE2 off turns both off.
+  if (disabled.find("sse2") != std::string::npos) return SpanPath::Scalar;
+  if (disabled.find("avx2") == std::string::npos && HasAvx2()) return SpanPath::Avx2;
 #if defined(__SSE2__)
-  if (disabled.find("sse2") == std::string::npos) return SpanPath::Sse2;
+  return SpanPath::Sse2;
 #endif
   return SpanPath::Scalar;
 }
@@ -395,6 +395,11 @@ void CRgbDevice::SceneClear(bool target, bool zBuffer, uint32_t color) {
   if (!target || m_target == nullptr) return;
   for (int32_t y = 0; y < m_height; ++y)
     std::fill_n(m_target + static_cast<size_t>(y) * static_cast<size_t>(m_pitch), m_width, color);
+}
+
+void CRgbDevice::ForgetTexture(const engine::CSurface* surface) {
+  for (Converted& c : m_converted)
+    if (c.surface == surface) c = Converted{};
 }
 
 bool CRgbDevice::PrepareTexture(int32_t stage) {

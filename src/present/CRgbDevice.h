@@ -16,9 +16,11 @@ class CRgbDevice final : public CIMDevice {
  public:
   static constexpr const char* kName = "IID_IDirect3DRGBDevice";
   // How spans are drawn: the plain per-pixel loop (the reference), specialised scalar loops for
-  // the common sprite spans, or those in SSE2. Every path gives the same pixels.
-  enum class SpanPath { Reference, Scalar, Sse2 };
+  // the common sprite spans, or those in SSE2 or AVX2 (chosen at run time; what AVX2 lacks falls
+  // back to SSE2). Every path gives the same pixels.
+  enum class SpanPath { Reference, Scalar, Sse2, Avx2 };
   [[nodiscard]] static SpanPath BestPath();
+  [[nodiscard]] static bool HasAvx2();
 
   CRgbDevice();
   void SetSpanPath(SpanPath path) { m_path = path; }
@@ -30,6 +32,7 @@ class CRgbDevice final : public CIMDevice {
   void DrawStrip(const TLVertex* vertices, int32_t count) override;
   void DrawIndexed(const TLVertex* vertices, int32_t count, const uint16_t* indexes,
                    int32_t indexCount) override;
+  void ForgetTexture(const engine::CSurface* surface) override;
 
   // A texture's pixels as 0xAARRGGBB rows (converted from other layouts when needed); false
   // when the surface is lost.

@@ -14,6 +14,8 @@
 
 #include "engine/CKestrel.h"
 #include "engine/spLib.h"
+#include "image/CmgBBIFunction.h"
+#include "present/CGraphics.h"
 #include "platform/CWindow.h"
 
 namespace {
@@ -315,6 +317,38 @@ TEST_F(DisplayTest, FrameLoopEndsWhenTheWindowIsClosed) {
   kestrel.UnConnect();
   EXPECT_FALSE(display->Started());
   EXPECT_EQ(root->MainForm(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A picture object draws through the display's own device and back buffer; its texture shows
+// in the memory report (system memory with the software device) and goes when the display
+// stops.
+TEST_F(DisplayTest, PictureObjectsDrawThroughTheDisplay) {
+  ASSERT_TRUE(StartDisplay(Params800(true, false)));
+  const int64_t before = present::TextureMemory::Shared().Used();
+  {
+    present::CGraphics g(root.get());
+    g.Add(256, 256);
+    image::CmgBBIFunction::Shared().BBIClear(g.BBI, 10, 20, 30, 255);
+    g.Refresh();
+    g.DrawD3DDraw(400, 300, 0, 0, 0, 0, true);
+    EXPECT_EQ(display->Pixels()[300 * 800 + 400], 0xFF0A141Eu);
+    EXPECT_EQ(display->Pixels()[171 * 800 + 400], 0u);
+    g.DrawGDI(0, 0, 2, 2);
+    EXPECT_EQ(display->Pixels()[1 * 800 + 1], 0xFF0A141Eu);
+    const std::string report = display->MemoryReport();
+    const std::string label = "Use   nonLocalVRAM =";
+    const size_t at = report.find(label);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(std::stoll(report.substr(at + label.size(), 6)), (before + 256 * 256 * 4) / 1024);
+    EXPECT_NE(display->SupportList().find("D3D MultiTextureOp\r\n"), std::string::npos);
+    root->DirectDrawExit();
+    EXPECT_FALSE(g.TextureMade());
+    EXPECT_EQ(present::TextureMemory::Shared().Used(), before);
+  }
 }
 
 }  // namespace

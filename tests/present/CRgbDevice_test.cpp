@@ -437,8 +437,11 @@ TEST(RgbDevice, EverySpanPathMatchesTheReference) {
     std::vector<uint32_t> background(64 * 48);
     for (uint32_t& p : background) p = RandomPixel(rng);
     std::vector<std::vector<uint32_t>> results;
-    for (const auto path : {CRgbDevice::SpanPath::Reference, CRgbDevice::SpanPath::Scalar,
-                            CRgbDevice::SpanPath::Sse2}) {
+    std::vector<CRgbDevice::SpanPath> paths = {CRgbDevice::SpanPath::Reference,
+                                               CRgbDevice::SpanPath::Scalar,
+                                               CRgbDevice::SpanPath::Sse2};
+    if (CRgbDevice::HasAvx2()) paths.push_back(CRgbDevice::SpanPath::Avx2);
+    for (const auto path : paths) {
       std::mt19937 draw(seed * 977);
       Target target(64, 48);
       target.px = background;
@@ -466,6 +469,8 @@ TEST(RgbDevice, EverySpanPathMatchesTheReference) {
     for (size_t i = 0; i < results[0].size(); ++i) {
       ASSERT_EQ(results[1][i], results[0][i]) << "scalar, seed " << seed << " pixel " << i;
       ASSERT_EQ(results[2][i], results[0][i]) << "sse2, seed " << seed << " pixel " << i;
+      if (results.size() > 3)
+        ASSERT_EQ(results[3][i], results[0][i]) << "avx2, seed " << seed << " pixel " << i;
     }
   }
 }
