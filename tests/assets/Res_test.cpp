@@ -86,8 +86,12 @@ TEST(Res, EveryPictureTheGameLoadsIsThereAndLoads) {
   for (const Picture& p : kPictures) {
     SCOPED_TRACE(p.path);
     image::CmgBBI img = LoadPicture(api, Res() + p.path);
-    if (p.width) EXPECT_EQ(img.Width(), p.width);
-    if (p.height) EXPECT_EQ(img.height(), p.height);
+    if (p.width) {
+      EXPECT_EQ(img.Width(), p.width);
+    }
+    if (p.height) {
+      EXPECT_EQ(img.height(), p.height);
+    }
     if (std::string(p.path).starts_with("Graphic/Bom/")) {
       EXPECT_EQ(img.Width() % 64, 0);  // strips of 64-pixel frames
       EXPECT_GE(img.Width() / 64, 4);

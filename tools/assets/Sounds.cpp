@@ -43,7 +43,7 @@ struct Boom {
 Samples Explosion(const Boom& b) {
   Samples s = Silence(b.seconds);
   Rng rng(b.seed);
-  float phase = 0, lp = 0, lp2 = 0, rumble = 0;
+  float phase = 0, lp = 0, lp2 = 0, rumble = 0, pop = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = Time(i), u = t / b.seconds;
     const float f = b.thumpTo + (b.thumpFrom - b.thumpTo) * std::exp(-t / (b.thumpDecay * 0.5f));
@@ -57,9 +57,11 @@ Samples Explosion(const Boom& b) {
     const float noise = lp2 * 2.2f * std::exp(-t / b.noiseDecay) * attack;
     rumble += PoleFor(90) * (white - rumble);
     const float low = rumble * 5.0f * b.rumble * std::exp(-t / (b.seconds * 0.35f)) * attack;
-    float spark = 0;
-    if (rng.Unit() < b.crackle * 0.004f * (1 - u)) spark = rng.Range(-0.6f, 0.6f) * (1 - u);
-    s[i] = std::tanh(1.4f * (thump * 0.9f + noise + low + spark));
+    // Crackle: now and then a short pop of noise, fewer as the blast dies.
+    if (t > 0.03f && rng.Unit() < b.crackle * 0.0002f * (1 - u)) pop = rng.Range(0.3f, 0.7f) * (1 - u);
+    const float spark = pop * lp;
+    pop *= 0.985f;
+    s[i] = std::tanh(1.4f * (thump * 0.9f + noise + low + spark * 4));
   }
   return s;
 }
@@ -83,7 +85,7 @@ Samples Punch() {
 Samples Zap() {
   Samples s = Silence(0.55f);
   Rng rng(18);
-  float phase = 0, hp = 0, prev = 0, gate = 0;
+  float phase = 0, hp = 0, prev = 0, gate = 0, soft = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = Time(i), u = t / 0.55f;
     // A saw whose pitch shivers, amplitude-modulated at mains hum.
@@ -97,8 +99,9 @@ Samples Zap() {
     const float white = rng.Range(-1, 1);
     hp = 0.7f * (hp + white - prev);
     prev = white;
+    soft += PoleFor(6000) * (hp - soft);
     const float env = std::min(1.0f, t / 0.01f) * (1 - u) * (1 - u);
-    s[i] = std::tanh(1.8f * env * (saw * hum * 0.6f + hp * gate * 0.8f));
+    s[i] = std::tanh(1.8f * env * (saw * hum * 0.6f + soft * gate * 1.2f));
   }
   return s;
 }
@@ -174,7 +177,7 @@ Samples GameSetFanfare() {
   // A splash of cymbal on the chord.
   Rng rng(77);
   float prev = 0;
-  for (size_t j = 0; j < static_cast<size_t>(0.9f * kRate); ++j) {
+  for (size_t j = 0; j < static_cast<size_t>(1.3f * kRate); ++j) {
     const size_t at = static_cast<size_t>(0.98f * kRate) + j;
     if (at >= s.size()) break;
     const float white = rng.Range(-1, 1);

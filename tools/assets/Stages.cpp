@@ -77,7 +77,7 @@ std::vector<Stage> Stages() {
                  const bool bridge = std::abs(x - 250) < 28 || std::abs(x - 560) < 28;
                  if (std::abs(y - centre) < 34 && !bridge) return kLava;
                  if (InBlob(x, y, 640, 150, 85, 55, 0.12f, 2)) return kWater;
-                 if (InBlob(x, y, 230, 470, 55, 35, 0.12f, 5)) return kWater;
+                 if (InBlob(x, y, 350, 520, 55, 35, 0.12f, 5)) return kWater;
                  return kSafe;
                },
                [](Kit& kit, CmgBBI& img) {
