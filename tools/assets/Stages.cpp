@@ -23,7 +23,7 @@ constexpr float kPi = std::numbers::pi_v<float>;
 enum Ground : uint8_t { kSafe = 0, kLava = 1, kWater = 2 };
 constexpr uint32_t kMapColour[3] = {0x0000FF00u, 0x00FF0000u, 0x000000FFu};
 
-enum class Theme { kMeadow, kRock, kSand, kStone };
+enum class Theme { kMeadow, kRock, kSand, kStone, kSnow };
 
 struct Stage {
   const char* name;  // file stem
@@ -112,6 +112,17 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
+  s.push_back({"glacier", Theme::kSnow, 100, 200,
+               [](float x, float y) {
+                 const float crevasse = 300 + 40 * std::sin(x / 50);
+                 const bool bridge = (x > 180 && x < 230) || (x > 470 && x < 520) ||
+                                     (x > 690 && x < 740);
+                 if (std::abs(y - crevasse) < 22 && !bridge) return kLava;
+                 if (InBlob(x, y, 560, 150, 120, 60, 0.15f, 1)) return kWater;
+                 if (InBlob(x, y, 280, 470, 140, 70, 0.15f, 3)) return kWater;
+                 return kSafe;
+               },
+               {}});
   return s;
 }
 
@@ -167,6 +178,15 @@ CmgBBI GroundLayer(Kit& kit, Theme theme) {
       for (int32_t i = 0; i < 40; ++i) {  // shells
         const float x = rng.Range(0, kW), y = rng.Range(0, kH);
         kit.Ellipse(img, x, y, 3.5f, 2.5f, 0xFFFFF8F0u, 0xFFF0B8A0u);
+      }
+      break;
+    case Theme::kSnow:
+      kit.fn.Transer(img, "[TILE 200,150,#FFF4F8FF,#FFE8F0FA,#FFFFFFFF,#FFEAF2FC]");
+      Speckle(kit, img, 13, 500, 0xFFD8E4F4u, 0xFFFFFFFFu, 6);
+      for (int32_t i = 0; i < 90; ++i) {  // drifts with a blue shadow
+        const float x = rng.Range(0, kW), y = rng.Range(0, kH), r = rng.Range(10, 24);
+        kit.Ellipse(img, x + 2, y + 3, r, r * 0.35f, 0xFFC8D8F0u, 0xFFDCE8F8u);
+        kit.Ellipse(img, x, y, r, r * 0.35f, 0xFFFFFFFFu, 0xFFF0F6FFu);
       }
       break;
     case Theme::kStone: {
