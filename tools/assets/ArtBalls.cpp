@@ -16,13 +16,13 @@ constexpr int32_t kSs = 4;
 constexpr float kPi = std::numbers::pi_v<float>;
 
 // A sphere: ink rim, body ramp from lit to shaded, a soft shine up-left.
-void Sphere(Kit& kit, CmgBBI& img, float c, float r, uint32_t lit, uint32_t shade) {
+void Sphere(CAssetKit& kit, CmgBBI& img, float c, float r, uint32_t lit, uint32_t shade) {
   kit.Disc(img, c, c, r, shade);
   kit.Ellipse(img, c - r * 0.18f, c - r * 0.2f, r * 0.86f, r * 0.86f, lit, shade);
   kit.Ellipse(img, c - r * 0.38f, c - r * 0.42f, r * 0.3f, r * 0.22f, 0xFFFFFFFFu, lit);
 }
 
-CmgBBI LargeBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t band) {
+CmgBBI LargeBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t band) {
   constexpr int32_t kSize = 48;
   CmgBBI img = kit.Image(kSize * kSs, kSize * kSs, kKey);
   const float c = kSize * kSs / 2.0f;
@@ -44,7 +44,7 @@ CmgBBI LargeBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t band) {
   return img;
 }
 
-CmgBBI SmallBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t star) {
+CmgBBI SmallBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t star) {
   constexpr int32_t kSize = 24;
   CmgBBI img = kit.Image(kSize * kSs, kSize * kSs, kKey);
   const float c = kSize * kSs / 2.0f;
@@ -66,7 +66,7 @@ CmgBBI SmallBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t star) {
   return img;
 }
 
-CmgBBI HomingBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t iris) {
+CmgBBI HomingBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t iris) {
   constexpr int32_t kSize = 34;
   CmgBBI img = kit.Image(kSize * kSs, kSize * kSs, kKey);
   const float c = kSize * kSs / 2.0f;
@@ -95,7 +95,7 @@ CmgBBI HomingBall(Kit& kit, uint32_t lit, uint32_t shade, uint32_t iris) {
 
 }  // namespace
 
-void PaintBalls(Kit& kit, Writer& out) {
+void PaintBalls(CAssetKit& kit, CResWriter& out) {
   struct Colouring {
     uint32_t lit, shade, detail;
   };
@@ -119,7 +119,7 @@ void PaintBalls(Kit& kit, Writer& out) {
   }
 }
 
-void PaintBars(Kit& kit, Writer& out) {
+void PaintBars(CAssetKit& kit, CResWriter& out) {
   // The bars are 32 x 3; the back frames them, one pixel wider on each side and below.
   CmgBBI back = kit.Image(34, 4, Opaque(0x2A1E3A));
   kit.fn.BBIDrawColorFill(back, 1, 0, 32, 3, 0, Opaque(0x4A3E5A));

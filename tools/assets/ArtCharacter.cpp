@@ -22,7 +22,7 @@ constexpr uint32_t kGloveShade = 0xFFC0383Au;
 
 // The parts are placed in sprite pixels; the painter scales them to the supersampled canvas.
 struct Painter {
-  Kit& kit;
+  CAssetKit& kit;
   CmgBBI& img;
   float k;         // canvas pixels per sprite pixel
   float lift = 0;  // the whole body raised (pixels)
@@ -37,7 +37,7 @@ struct Painter {
 }  // namespace
 
 // step 1: a stride, feet apart; step 2: mid-hop, feet together and the body up.
-CmgBBI RooSprite(Kit& kit, int32_t step, int32_t scale) {
+CmgBBI RooSprite(CAssetKit& kit, int32_t step, int32_t scale) {
   CmgBBI img = kit.Image(kW * kSs * scale, kH * kSs * scale, kKey);
   Painter p{kit, img, static_cast<float>(kSs * scale), step == 2 ? 1.5f : 0.0f};
   // Tail, sweeping down behind.
@@ -85,7 +85,7 @@ CmgBBI RooSprite(Kit& kit, int32_t step, int32_t scale) {
   return img;
 }
 
-void PaintCharacter(Kit& kit, Writer& out) {
+void PaintCharacter(CAssetKit& kit, CResWriter& out) {
   for (int32_t step : {1, 2}) {
     CmgBBI right = RooSprite(kit, step, 1);
     CmgBBI left = right;

@@ -48,8 +48,8 @@ struct Burst {
 float EaseOut(float t) { return 1 - (1 - t) * (1 - t); }
 
 // One frame at (cx, cy) of a supersampled strip; t runs 0 (the flash) to 1 (the last wisp).
-void ExplosionFrame(Kit& kit, CmgBBI& strip, float cx, float cy, float t, const Burst& b) {
-  Rng rng(b.seed);  // the same puff layout in every frame, so the frames animate
+void ExplosionFrame(CAssetKit& kit, CmgBBI& strip, float cx, float cy, float t, const Burst& b) {
+  CRng rng(b.seed);  // the same puff layout in every frame, so the frames animate
   const float s = b.size * kSs;
   auto heatColour = [&](float h) { return b.electric ? Volt(h) : Heat(h); };
 
@@ -75,7 +75,8 @@ void ExplosionFrame(Kit& kit, CmgBBI& strip, float cx, float cy, float t, const 
     const float k = (t - 0.3f) / 0.7f;
     const float swell = (0.7f + 0.6f * k) * std::sqrt(1 - 0.92f * k);
     for (int32_t i = 0; i < puffs; ++i) {
-      const float d = s * (0.22f + 0.28f * k) * jitter[i];
+      // Out and up at first, then drawn together into one last wisp.
+      const float d = s * (0.22f + 0.3f * k * (1 - k) * 2) * jitter[i];
       const float px = cx + std::cos(angles[i]) * d;
       const float py = cy + std::sin(angles[i]) * d * 0.8f - s * 0.3f * k;
       const float r = s * 0.4f * b.smoke * jitter[i] * swell;
@@ -120,7 +121,7 @@ void ExplosionFrame(Kit& kit, CmgBBI& strip, float cx, float cy, float t, const 
 
   // Electric bolts: jagged strokes from the core.
   if (b.electric && t < 0.75f) {
-    Rng bolt(b.seed * 7u + static_cast<uint32_t>(t * 100));
+    CRng bolt(b.seed * 7u + static_cast<uint32_t>(t * 100));
     for (int32_t i = 0; i < 5; ++i) {
       float a = bolt.Range(0, 2 * kPi);
       float x = cx, y = cy;
@@ -136,7 +137,7 @@ void ExplosionFrame(Kit& kit, CmgBBI& strip, float cx, float cy, float t, const 
   }
 
   // Sparks: embers thrown outward, shrinking.
-  Rng ember(b.seed * 31u + 5u);
+  CRng ember(b.seed * 31u + 5u);
   for (int32_t i = 0; i < b.sparks; ++i) {
     const float a = ember.Range(0, 2 * kPi);
     const float v = ember.Range(0.6f, 1.1f);
@@ -148,7 +149,7 @@ void ExplosionFrame(Kit& kit, CmgBBI& strip, float cx, float cy, float t, const 
   }
 }
 
-CmgBBI ExplosionStrip(Kit& kit, const Burst& b) {
+CmgBBI ExplosionStrip(CAssetKit& kit, const Burst& b) {
   CmgBBI strip = kit.Image(kFrame * kFrames * kSs, kFrame * kSs, kKey);
   for (int32_t f = 0; f < kFrames; ++f) {
     const float t = static_cast<float>(f) / (kFrames - 1);
@@ -160,7 +161,7 @@ CmgBBI ExplosionStrip(Kit& kit, const Burst& b) {
 }
 
 // The bomblet: a red ball with a shine and a burning fuse, blinking hot as it waits.
-CmgBBI Bomblet(Kit& kit) {
+CmgBBI Bomblet(CAssetKit& kit) {
   CmgBBI strip = kit.Image(kFrame * kFrames * kSs, kFrame * kSs, kKey);
   for (int32_t f = 0; f < kFrames; ++f) {
     const float cx = (static_cast<float>(f) + 0.5f) * kFrame * kSs;
@@ -189,7 +190,7 @@ CmgBBI Bomblet(Kit& kit) {
 }
 
 // A four-pointed twinkle that opens, turns and fades (soft alpha).
-CmgBBI Twinkle(Kit& kit) {
+CmgBBI Twinkle(CAssetKit& kit) {
   CmgBBI strip = kit.Image(kFrame * kFrames * kSs, kFrame * kSs, 0);
   for (int32_t f = 0; f < kFrames; ++f) {
     const float t = static_cast<float>(f) / (kFrames - 1);
@@ -217,7 +218,7 @@ CmgBBI Twinkle(Kit& kit) {
 }
 
 // An aura ring that swells from the centre and fades (soft alpha).
-CmgBBI Aura(Kit& kit) {
+CmgBBI Aura(CAssetKit& kit) {
   CmgBBI strip = kit.Image(kFrame * kFrames * kSs, kFrame * kSs, 0);
   for (int32_t f = 0; f < kFrames; ++f) {
     const float t = static_cast<float>(f) / (kFrames - 1);
@@ -238,7 +239,7 @@ CmgBBI Aura(Kit& kit) {
 
 }  // namespace
 
-void PaintEffects(Kit& kit, Writer& out) {
+void PaintEffects(CAssetKit& kit, CResWriter& out) {
   // 1 a quick pop, 2 a fireball, 3 a big blast with embers, 4 an electric burst, 5 a shock
   // ring, 6 a cloud of smoke, 7 the great blast of a player's fall.
   const Burst bursts[7] = {

@@ -15,27 +15,8 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-// The light player colours of the game's tables, added the way the game tints a sprite
-// (mid grey leaves it unchanged).
-constexpr uint32_t kPlayerTint[4] = {0xFF8080FFu, 0xFFFF8080u, 0xFF80FF80u, 0xFFFFFF80u};
-
-void TintAddSigned(CmgBBI& img, uint32_t tint) {
-  uint32_t* p = img.Pixels();
-  const int64_t n = int64_t{img.XLen() / 4} * img.height();
-  for (int64_t i = 0; i < n; ++i) {
-    if ((p[i] >> 24) == 0) continue;
-    uint32_t out = p[i] & 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const int32_t v = static_cast<int32_t>((p[i] >> shift) & 0xFF) +
-                        static_cast<int32_t>((tint >> shift) & 0xFF) - 128;
-      out |= static_cast<uint32_t>(std::clamp(v, 0, 255)) << shift;
-    }
-    p[i] = out;
-  }
-}
-
 // Text with an ink outline and a soft shadow, composited onto img.
-void Caption(Kit& kit, CmgBBI& img, int32_t x, int32_t y, int32_t w, int32_t h,
+void Caption(CAssetKit& kit, CmgBBI& img, int32_t x, int32_t y, int32_t w, int32_t h,
              const std::string& str, const std::string& font, int32_t size, uint32_t fill,
              uint32_t outline, int32_t outlineSize, int32_t alignX = 1) {
   CmgBBI layer = kit.TextLayer(w, h, str, font, size, fill, alignX, 1);
@@ -46,7 +27,7 @@ void Caption(Kit& kit, CmgBBI& img, int32_t x, int32_t y, int32_t w, int32_t h,
 
 enum class Badge { kPlay, kMode, kKeys, kWorks, kExit };
 
-void DrawBadge(Kit& kit, CmgBBI& img, float cx, float cy, Badge badge) {
+void DrawBadge(CAssetKit& kit, CmgBBI& img, float cx, float cy, Badge badge) {
   const uint32_t colours[] = {palette::kCoral, palette::kTeal, 0xFF6A7CFFu, palette::kSun,
                               0xFF8A7A9Au};
   const uint32_t base = colours[static_cast<int>(badge)];
@@ -80,7 +61,7 @@ void DrawBadge(Kit& kit, CmgBBI& img, float cx, float cy, Badge badge) {
   }
 }
 
-CmgBBI MenuCaption(Kit& kit, const std::string& str, Badge badge) {
+CmgBBI MenuCaption(CAssetKit& kit, const std::string& str, Badge badge) {
   CmgBBI img = kit.Image(200, 50, 0);
   kit.RoundBox(img, 2, 2, 196, 46, 22, palette::kCream, palette::kPeach);
   kit.Outline(img, palette::kInk, 2);
@@ -93,7 +74,7 @@ CmgBBI MenuCaption(Kit& kit, const std::string& str, Badge badge) {
 
 // The key configuration overlay and its rectangles (index: meaning): 0-3 up, down, left,
 // right; 4-9 buttons 1-6; 12-15 players 1-4; 16 back to the menu.
-void KeyConfig(Kit& kit, Writer& out) {
+void KeyConfig(CAssetKit& kit, CResWriter& out) {
   CmgBBI img = kit.Image(800, 600, 0);
   kit.RoundBox(img, 40, 30, 720, 540, 28, 0xE02A1E3Au, 0xE0402E58u);
   kit.RoundBox(img, 48, 38, 704, 524, 22, 0x30FFFFFFu, 0x08FFFFFFu);
@@ -111,7 +92,7 @@ void KeyConfig(Kit& kit, Writer& out) {
   // Player tabs, each in its player's colour.
   for (int32_t p = 0; p < 4; ++p) {
     const int32_t x = 100 + 155 * p, y = 112;
-    const uint32_t c = kPlayerTint[p];
+    const uint32_t c = palette::kPlayerTint[p];
     kit.RoundBox(img, static_cast<float>(x), y, 140, 40, 12, Mix(c, 0xFFFFFFFFu, 0.3f), c);
     Caption(kit, img, x, y, 140, 40, "プレイヤー" + std::to_string(p + 1), "D", 20,
             palette::kInk, 0, 0);
@@ -152,7 +133,7 @@ void KeyConfig(Kit& kit, Writer& out) {
 }
 
 // A fluffy cloud of overlapping white ovals.
-void Cloud(Kit& kit, CmgBBI& img, float x, float y, float s) {
+void Cloud(CAssetKit& kit, CmgBBI& img, float x, float y, float s) {
   const float bumps[][3] = {{-1.0f, 0.2f, 0.55f}, {-0.4f, -0.25f, 0.75f}, {0.35f, -0.1f, 0.65f},
                             {0.95f, 0.25f, 0.5f},  {0.0f, 0.3f, 0.6f}};
   CmgBBI shade = kit.Image(img.Width(), img.height(), 0);
@@ -165,7 +146,7 @@ void Cloud(Kit& kit, CmgBBI& img, float x, float y, float s) {
                 0xFFE4F0FFu);
 }
 
-void MenuBackground(Kit& kit, Writer& out) {
+void MenuBackground(CAssetKit& kit, CResWriter& out) {
   CmgBBI img = kit.Image(800, 600, 0xFF000000u);
   // Sky, then sun rays turning slowly from the upper right.
   kit.fn.Transer(img, "[BOX 0,0,#FF3E8CE0,#FF5AA8F0,#FFBFE6FF,#FFD8F0FF]");
@@ -191,7 +172,7 @@ void MenuBackground(Kit& kit, Writer& out) {
   kit.Ellipse(img, 60, 700, 260, 190, palette::kGrass, palette::kGrassDark);
   // A pond on the near hill.
   kit.Ellipse(img, 470, 548, 90, 18, palette::kWaterLight, palette::kWater);
-  Rng rng(2024);
+  CRng rng(2024);
   for (int32_t i = 0; i < 90; ++i) {
     const float x = rng.Range(0, 800), y = rng.Range(470, 600);
     kit.Triangle(img, x, y, x + 3, y - rng.Range(5, 10), x + 6, y, palette::kGrassDark);
@@ -204,7 +185,7 @@ void MenuBackground(Kit& kit, Writer& out) {
   const int32_t spots[4][2] = {{640, 404}, {712, 396}, {618, 490}, {700, 500}};
   for (int32_t p = 0; p < 4; ++p) {
     CmgBBI big = RooSprite(kit, 1 + p % 2, 2);
-    TintAddSigned(big, kPlayerTint[p]);
+    CAssetKit::TintAddSigned(big, palette::kPlayerTint[p]);
     kit.Over(img, big, spots[p][0], spots[p][1]);
   }
   kit.fn.ChooseColor(img, -1, -1, -1, 255);
@@ -213,7 +194,7 @@ void MenuBackground(Kit& kit, Writer& out) {
 
 }  // namespace
 
-void PaintMenus(Kit& kit, Writer& out) {
+void PaintMenus(CAssetKit& kit, CResWriter& out) {
   const struct {
     const char* caption;
     Badge badge;

@@ -8,7 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "AssetKit.h"
+#include "CAssetKit.h"
+#include "Families.h"
 #include "present/CScreenshot.h"
 #include "util/CApi.h"
 
@@ -17,10 +18,9 @@ namespace assets {
 namespace {
 
 constexpr uint32_t kBackground = 0xFF3A4456u;
-constexpr uint32_t kPlayerTint[4] = {0xFF8080FFu, 0xFFFF8080u, 0xFF80FF80u, 0xFFFFFF80u};
 
 struct Sheet {
-  Kit& kit;
+  CAssetKit& kit;
   CmgBBI img;
   std::string res;
   bool ok = true;
@@ -56,23 +56,8 @@ struct Sheet {
   }
 };
 
-// The game's tint: the light player colour added around mid grey.
-void Tint(CmgBBI& img, uint32_t tint) {
-  uint32_t* p = img.Pixels();
-  const int64_t n = int64_t{img.XLen() / 4} * img.height();
-  for (int64_t i = 0; i < n; ++i) {
-    uint32_t out = p[i] & 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) {
-      const int32_t v = static_cast<int32_t>((p[i] >> shift) & 0xFF) +
-                        static_cast<int32_t>((tint >> shift) & 0xFF) - 128;
-      out |= static_cast<uint32_t>(std::clamp(v, 0, 255)) << shift;
-    }
-    p[i] = out;
-  }
-}
-
-bool Sprites(Kit& kit, const std::string& res, const std::string& path) {
-  Sheet s{kit, kit.Image(1080, 1000, kBackground), res};
+bool Sprites(CAssetKit& kit, const std::string& res, const std::string& path) {
+  Sheet s{kit, kit.Image(1080, 1070, kBackground), res};
   const char* strips[] = {"Bakuha1", "Bakuha2", "Bakuha3", "Bakuha4", "Bakuha5",
                           "Bakuha6", "Bakuha7", "ball_Red3"};
   int32_t y = 10;
@@ -96,7 +81,7 @@ bool Sprites(Kit& kit, const std::string& res, const std::string& path) {
     int32_t x = 10 + p * 262;
     for (const char* name : {"L1", "L2", "R1", "R2"}) {
       CmgBBI roo = s.LoadKeyed(std::string("Graphic/Chara/") + name + ".bmp");
-      Tint(roo, kPlayerTint[p]);
+      CAssetKit::TintAddSigned(roo, palette::kPlayerTint[p]);
       s.Put(roo, x, y, 2);
       x += roo.Width() * 2;
     }
@@ -129,7 +114,7 @@ bool Sprites(Kit& kit, const std::string& res, const std::string& path) {
   return s.Save(path);
 }
 
-bool Stages(Kit& kit, const std::string& res, const std::string& path) {
+bool Stages(CAssetKit& kit, const std::string& res, const std::string& path) {
   std::ifstream in(res + "Stage/■StageData.txt", std::ios::binary);
   const std::string list((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::vector<std::string>> stages;
@@ -157,7 +142,7 @@ bool Stages(Kit& kit, const std::string& res, const std::string& path) {
   return s.Save(path);
 }
 
-bool FullScreen(Kit& kit, const std::string& res, const std::string& path) {
+bool FullScreen(CAssetKit& kit, const std::string& res, const std::string& path) {
   Sheet s{kit, kit.Image(1610, 600, kBackground), res};
   CmgBBI back = s.Load("Graphic/Back/デフォルトステージ.bmp");
   s.Put(back, 0, 0);
@@ -171,7 +156,7 @@ bool FullScreen(Kit& kit, const std::string& res, const std::string& path) {
 }  // namespace
 
 bool WriteContactSheets(const std::string& res, const std::string& folder) {
-  Kit kit;
+  CAssetKit kit;
   std::string r = res;
   if (!r.empty() && r.back() != '/') r += '/';
   std::string f = folder;

@@ -1,37 +1,15 @@
 // The asset families of the Res tree, one function each, and the writer they save through.
-// Every family draws with the Kit and is deterministic: fixed seeds, no clock, no environment.
+// Every family draws with the CAssetKit and is deterministic: fixed seeds, no clock, no environment.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "AssetKit.h"
+#include "CAssetKit.h"
+#include "CResWriter.h"
 
 namespace assets {
-
-// Saves under one Res folder and remembers what went wrong.
-class Writer {
- public:
-  explicit Writer(std::string root);
-  [[nodiscard]] const std::string& Root() const { return m_root; }
-  // Full path of a file below the root ("Graphic/Bom/Bakuha1.bmp"); its folder is made.
-  std::string Path(const std::string& relative);
-  void Keyed(CmgBBI& img, const std::string& relative);    // 32 bits, alpha kept
-  void Picture(CmgBBI& img, const std::string& relative);  // 32 bits, alpha kept
-  void Map(CmgBBI& img, const std::string& relative);      // 24 bits
-  void Text(const std::string& relative, const std::string& text);
-  void Fail(const std::string& relative) { m_failures.push_back(relative); }
-  void Done(const std::string& relative) { m_written.push_back(relative); }
-  [[nodiscard]] const std::vector<std::string>& Failures() const { return m_failures; }
-  [[nodiscard]] const std::vector<std::string>& Written() const { return m_written; }
-  util::CApi files;
-
- private:
-  std::string m_root;
-  std::vector<std::string> m_failures;
-  std::vector<std::string> m_written;
-};
 
 // The house palette: one sunny cartoon world.
 namespace palette {
@@ -53,24 +31,26 @@ constexpr uint32_t kLava = 0xFFFF5A1Eu;
 constexpr uint32_t kLavaHot = 0xFFFFC040u;
 constexpr uint32_t kLavaCrust = 0xFF7A1A10u;
 constexpr uint32_t kLavaDark = 0xFF3A0A0Au;
+// The game's light player colours, players 1 to 4.
+constexpr uint32_t kPlayerTint[4] = {0xFF8080FFu, 0xFFFF8080u, 0xFF80FF80u, 0xFFFFFF80u};
 }  // namespace palette
 
 // Graphic/Bom: seven explosions, the red bomblet, two small effects (8 frames of 64 x 64).
-void PaintEffects(Kit& kit, Writer& out);
+void PaintEffects(CAssetKit& kit, CResWriter& out);
 // Graphic/Chara: the character facing left and right in two walk steps.
-void PaintCharacter(Kit& kit, Writer& out);
+void PaintCharacter(CAssetKit& kit, CResWriter& out);
 // The roo drawn scale times the sprite size (step 1 or 2, facing right, outlined).
-CmgBBI RooSprite(Kit& kit, int32_t step, int32_t scale);
+CmgBBI RooSprite(CAssetKit& kit, int32_t step, int32_t scale);
 // Graphic/LargeBall, SmallBall, HomingBall: three images each.
-void PaintBalls(Kit& kit, Writer& out);
+void PaintBalls(CAssetKit& kit, CResWriter& out);
 // Graphic/ChargeBar: the gauge and reload bars and their back.
-void PaintBars(Kit& kit, Writer& out);
+void PaintBars(CAssetKit& kit, CResWriter& out);
 // Graphic/Menu 1..5, KeyConfig.bmp and KeyConfig.txt; Graphic/Back, the menu background.
-void PaintMenus(Kit& kit, Writer& out);
+void PaintMenus(CAssetKit& kit, CResWriter& out);
 // Stage: the stage list, each stage's map and its painted backdrop.
-void PaintStages(Kit& kit, Writer& out);
+void PaintStages(CAssetKit& kit, CResWriter& out);
 // Sound: the effects and the two announcements, synthesised.
-void SynthesiseSounds(Writer& out);
+void SynthesiseSounds(CResWriter& out);
 
 // Every family, in order, into root (a folder that becomes the Res tree). The parts the
 // generator owns are emptied first; the glyph cache folder "font" is left alone.

@@ -42,7 +42,7 @@ struct Boom {
 // The explosion recipe: a thump, a burst of noise that darkens, a rumble, crackling sparks.
 Samples Explosion(const Boom& b) {
   Samples s = Silence(b.seconds);
-  Rng rng(b.seed);
+  CRng rng(b.seed);
   float phase = 0, lp = 0, lp2 = 0, rumble = 0, pop = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = Time(i), u = t / b.seconds;
@@ -68,7 +68,7 @@ Samples Explosion(const Boom& b) {
 
 Samples Punch() {
   Samples s = Silence(0.24f);
-  Rng rng(5);
+  CRng rng(5);
   float phase = 0, lp = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = Time(i);
@@ -84,7 +84,7 @@ Samples Punch() {
 
 Samples Zap() {
   Samples s = Silence(0.55f);
-  Rng rng(18);
+  CRng rng(18);
   float phase = 0, hp = 0, prev = 0, gate = 0, soft = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const float t = Time(i), u = t / 0.55f;
@@ -108,7 +108,7 @@ Samples Zap() {
 
 Samples Volley() {
   Samples s = Silence(1.0f);
-  Rng rng(9);
+  CRng rng(9);
   float lp = 0;
   // A rising whoosh as the bomblets fly out.
   for (size_t i = 0; i < s.size(); ++i) {
@@ -175,7 +175,7 @@ Samples GameSetFanfare() {
   for (int32_t m : {36, 48}) Note(s, 0.98f, 1.3f, Hz(m), 0.25f, 0.8f);
   Note(s, 0.0f, 0.96f, Hz(43), 0.2f, 0.5f);  // G2 under the run
   // A splash of cymbal on the chord.
-  Rng rng(77);
+  CRng rng(77);
   float prev = 0;
   for (size_t j = 0; j < static_cast<size_t>(1.3f * kRate); ++j) {
     const size_t at = static_cast<size_t>(0.98f * kRate) + j;
@@ -188,7 +188,7 @@ Samples GameSetFanfare() {
   return s;
 }
 
-void Save(Writer& out, Samples s, const std::string& name) {
+void Save(CResWriter& out, Samples s, const std::string& name) {
   // Peaks at 90% of full scale; a short fade keeps the last sample from clicking.
   float peak = 0;
   for (float v : s) peak = std::max(peak, std::abs(v));
@@ -211,7 +211,7 @@ void Save(Writer& out, Samples s, const std::string& name) {
 
 }  // namespace
 
-void SynthesiseSounds(Writer& out) {
+void SynthesiseSounds(CResWriter& out) {
   // Weights: 007 a light pop (missile hit), 003 a blast, 002 a bomb, 004 a player's fall.
   Save(out, Explosion({0.45f, 220, 80, 0.05f, 6000, 900, 0.07f, 2, 0.1f, 7}), "007bom.wav");
   Save(out, Explosion({0.8f, 120, 50, 0.1f, 4500, 500, 0.14f, 4, 0.3f, 3}), "003bom.wav");

@@ -31,7 +31,7 @@ struct Stage {
   int32_t startX, startY;
   std::function<Ground(float x, float y)> shape;
   // Details painted over the backdrop (never over a hazard's outline).
-  std::function<void(Kit&, CmgBBI&)> decorate;
+  std::function<void(CAssetKit&, CmgBBI&)> decorate;
 };
 
 // Inside an ellipse whose rim wobbles by `wobble` of its size.
@@ -80,7 +80,7 @@ std::vector<Stage> Stages() {
                  if (InBlob(x, y, 350, 520, 55, 35, 0.12f, 5)) return kWater;
                  return kSafe;
                },
-               [](Kit& kit, CmgBBI& img) {
+               [](CAssetKit& kit, CmgBBI& img) {
                  // Wooden bridges across the two gaps in the lava.
                  for (float bx : {250.0f, 560.0f}) {
                    const float top = RiverCentre(bx) - 52;
@@ -128,9 +128,9 @@ std::vector<Stage> Stages() {
 
 // ---- Textures, each a whole 800 x 600 layer ----
 
-void Speckle(Kit& kit, CmgBBI& img, uint32_t seed, int32_t count, uint32_t c1, uint32_t c2,
+void Speckle(CAssetKit& kit, CmgBBI& img, uint32_t seed, int32_t count, uint32_t c1, uint32_t c2,
              float size) {
-  Rng rng(seed);
+  CRng rng(seed);
   for (int32_t i = 0; i < count; ++i) {
     const float x = rng.Range(0, kW), y = rng.Range(0, kH);
     const float r = size * rng.Range(0.5f, 1.0f);
@@ -139,9 +139,9 @@ void Speckle(Kit& kit, CmgBBI& img, uint32_t seed, int32_t count, uint32_t c1, u
   }
 }
 
-CmgBBI GroundLayer(Kit& kit, Theme theme) {
+CmgBBI GroundLayer(CAssetKit& kit, Theme theme) {
   CmgBBI img = kit.Image(kW, kH, 0xFF000000u);
-  Rng rng(static_cast<uint32_t>(theme) * 97u + 13u);
+  CRng rng(static_cast<uint32_t>(theme) * 97u + 13u);
   switch (theme) {
     case Theme::kMeadow:
       kit.fn.Transer(img, "[TILE 160,120,#FF6CC24A,#FF74C850,#FF66BA46,#FF70C44C]");
@@ -205,10 +205,10 @@ CmgBBI GroundLayer(Kit& kit, Theme theme) {
   return img;
 }
 
-CmgBBI LavaLayer(Kit& kit) {
+CmgBBI LavaLayer(CAssetKit& kit) {
   CmgBBI img = kit.Image(kW, kH, 0xFF000000u);
   kit.fn.Transer(img, "[TILE 120,90,#FFD83A14,#FFFF5A1E,#FFE84818,#FFC83010]");
-  Rng rng(31);
+  CRng rng(31);
   for (int32_t i = 0; i < 260; ++i) {  // bubbling hot spots
     const float x = rng.Range(0, kW), y = rng.Range(0, kH), r = rng.Range(6, 22);
     kit.Ellipse(img, x, y, r, r * 0.7f, palette::kLavaHot, 0xFFFF6A20u);
@@ -220,10 +220,10 @@ CmgBBI LavaLayer(Kit& kit) {
   return img;
 }
 
-CmgBBI WaterLayer(Kit& kit) {
+CmgBBI WaterLayer(CAssetKit& kit) {
   CmgBBI img = kit.Image(kW, kH, 0xFF000000u);
   kit.fn.Transer(img, "[TILE 200,150,#FF3A8EE6,#FF4A9CEE,#FF2E80DA,#FF3A8EE6]");
-  Rng rng(47);
+  CRng rng(47);
   for (int32_t i = 0; i < 420; ++i) {  // wave crests
     const float x = rng.Range(0, kW), y = rng.Range(0, kH), w = rng.Range(6, 14);
     kit.Stroke(img, x - w, y, x, y - 2, 1.8f, 0xFF8AD0FFu);
@@ -235,7 +235,7 @@ CmgBBI WaterLayer(Kit& kit) {
 // ---- Composition ----
 
 // A one-channel mask of a ground class, blurred by radius (our blur), 0..255 per pixel.
-std::vector<uint8_t> Blurred(Kit& kit, const std::vector<uint8_t>& cls, Ground g, int32_t radius,
+std::vector<uint8_t> Blurred(CAssetKit& kit, const std::vector<uint8_t>& cls, Ground g, int32_t radius,
                              int32_t dx = 0, int32_t dy = 0) {
   CmgBBI mask = kit.Image(kW, kH, 0);
   uint32_t* p = mask.Pixels();
@@ -260,7 +260,7 @@ uint32_t Blend(uint32_t base, uint32_t over, int32_t weight) {
   return Mix(base, over, static_cast<float>(std::clamp(weight, 0, 255)) / 255.0f) | 0xFF000000u;
 }
 
-CmgBBI Backdrop(Kit& kit, const Stage& stage, const std::vector<uint8_t>& cls) {
+CmgBBI Backdrop(CAssetKit& kit, const Stage& stage, const std::vector<uint8_t>& cls) {
   CmgBBI ground = GroundLayer(kit, stage.theme);
   CmgBBI lava = LavaLayer(kit);
   CmgBBI water = WaterLayer(kit);
@@ -310,7 +310,7 @@ CmgBBI Backdrop(Kit& kit, const Stage& stage, const std::vector<uint8_t>& cls) {
 
 }  // namespace
 
-void PaintStages(Kit& kit, Writer& out) {
+void PaintStages(CAssetKit& kit, CResWriter& out) {
   std::string list =
       "'Tumbleroo stages: map, backdrop, start x, start y (map colours: FF0000 lava, 0000FF "
       "water, 00FF00 ground)\r\n";

@@ -1,5 +1,5 @@
 // The drawing kit: shapes on the pixel library's primitives, layers, supersampling, text.
-#include "AssetKit.h"
+#include "CAssetKit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +31,9 @@ uint32_t Mix(uint32_t c0, uint32_t c1, float t) {
   return out;
 }
 
-Kit::Kit() : fn(&api), text(&glyphs, &fn, &api) {}
+CAssetKit::CAssetKit() : fn(&api), text(&glyphs, &fn, &api) {}
 
-CmgBBI Kit::Image(int32_t w, int32_t h, uint32_t colour) {
+CmgBBI CAssetKit::Image(int32_t w, int32_t h, uint32_t colour) {
   CmgBBI img(&api);
   img.CreateBBI(w, h);
   fn.BBIClear(img, static_cast<int32_t>((colour >> 16) & 0xFF),
@@ -42,18 +42,18 @@ CmgBBI Kit::Image(int32_t w, int32_t h, uint32_t colour) {
   return img;
 }
 
-void Kit::Ellipse(CmgBBI& img, float cx, float cy, float rx, float ry, uint32_t inner,
+void CAssetKit::Ellipse(CmgBBI& img, float cx, float cy, float rx, float ry, uint32_t inner,
                   uint32_t outer) {
   if (rx < 0.5f || ry < 0.5f) return;
   fn.dwDrawCircle(img, Px(cx - rx), Px(cy - ry), Px(cx + rx) - 1, Px(cy + ry) - 1, inner, outer);
 }
 
-void Kit::Triangle(CmgBBI& img, float x1, float y1, float x2, float y2, float x3, float y3,
+void CAssetKit::Triangle(CmgBBI& img, float x1, float y1, float x2, float y2, float x3, float y3,
                    uint32_t colour) {
   fn.BBIDrawTriangle(img, Px(x1), Px(y1), Px(x2), Px(y2), Px(x3), Px(y3), 0, colour);
 }
 
-void Kit::Stroke(CmgBBI& img, float x1, float y1, float x2, float y2, float width,
+void CAssetKit::Stroke(CmgBBI& img, float x1, float y1, float x2, float y2, float width,
                  uint32_t colour) {
   const float dx = x2 - x1, dy = y2 - y1;
   const float len = std::sqrt(dx * dx + dy * dy);
@@ -67,7 +67,7 @@ void Kit::Stroke(CmgBBI& img, float x1, float y1, float x2, float y2, float widt
   Disc(img, x2, y2, r, colour);
 }
 
-void Kit::RoundBox(CmgBBI& img, float x, float y, float w, float h, float r, uint32_t top,
+void CAssetKit::RoundBox(CmgBBI& img, float x, float y, float w, float h, float r, uint32_t top,
                    uint32_t bottom) {
   const int32_t iw = std::max(1, Px(w)), ih = std::max(1, Px(h));
   CmgBBI fill = Image(iw, ih, 0);
@@ -86,11 +86,11 @@ void Kit::RoundBox(CmgBBI& img, float x, float y, float w, float h, float r, uin
   Over(img, fill, Px(x), Px(y));
 }
 
-void Kit::Over(CmgBBI& dst, CmgBBI& src, int32_t x, int32_t y, float opacity) {
+void CAssetKit::Over(CmgBBI& dst, CmgBBI& src, int32_t x, int32_t y, float opacity) {
   fn.BBIBltTrueBlend(dst, src, x, y, src.Width(), src.height(), 0, 0, opacity);
 }
 
-void Kit::Reduce(CmgBBI& img, int32_t factor) {
+void CAssetKit::Reduce(CmgBBI& img, int32_t factor) {
   uint32_t* p = img.Pixels();
   const int64_t n = int64_t{img.XLen() / 4} * img.height();
   // Colour weighted by coverage while averaging, then divided out again.
@@ -117,11 +117,11 @@ void Kit::Reduce(CmgBBI& img, int32_t factor) {
   }
 }
 
-void Kit::Outline(CmgBBI& img, uint32_t colour, int32_t size) {
+void CAssetKit::Outline(CmgBBI& img, uint32_t colour, int32_t size) {
   fn.EfectOutLine(img, colour, colour, colour, colour, size);
 }
 
-CmgBBI Kit::TextLayer(int32_t w, int32_t h, const std::string& str, const std::string& font,
+CmgBBI CAssetKit::TextLayer(int32_t w, int32_t h, const std::string& str, const std::string& font,
                       int32_t size, uint32_t colour, int32_t alignX, int32_t alignY,
                       int32_t spaceX) {
   CmgBBI layer = Image(w, h, 0);
@@ -145,7 +145,21 @@ CmgBBI Kit::TextLayer(int32_t w, int32_t h, const std::string& str, const std::s
   return layer;
 }
 
-void Kit::FinishKeyed(CmgBBI& img) {
+void CAssetKit::TintAddSigned(CmgBBI& img, uint32_t tint) {
+  uint32_t* p = img.Pixels();
+  const int64_t n = int64_t{img.XLen() / 4} * img.height();
+  for (int64_t i = 0; i < n; ++i) {
+    uint32_t out = p[i] & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int32_t v = static_cast<int32_t>((p[i] >> shift) & 0xFF) +
+                        static_cast<int32_t>((tint >> shift) & 0xFF) - 128;
+      out |= static_cast<uint32_t>(std::clamp(v, 0, 255)) << shift;
+    }
+    p[i] = out;
+  }
+}
+
+void CAssetKit::FinishKeyed(CmgBBI& img) {
   uint32_t* p = img.Pixels();
   const int64_t n = int64_t{img.XLen() / 4} * img.height();
   for (int64_t i = 0; i < n; ++i) {
@@ -156,11 +170,11 @@ void Kit::FinishKeyed(CmgBBI& img) {
   }
 }
 
-bool Kit::SaveWithAlpha(CmgBBI& img, const std::string& path) {
+bool CAssetKit::SaveWithAlpha(CmgBBI& img, const std::string& path) {
   return img.SaveToBitmap(path, true) == 0;
 }
 
-bool Kit::SaveOpaque(CmgBBI& img, const std::string& path) {
+bool CAssetKit::SaveOpaque(CmgBBI& img, const std::string& path) {
   return img.SaveToBitmap(path, false) == 0;
 }
 

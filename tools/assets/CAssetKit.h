@@ -23,9 +23,9 @@ using image::CmgBBI;
 constexpr uint32_t kKey = 0x00000000u;
 
 // A small xorshift stream: the same numbers on every machine and every build.
-class Rng {
+class CRng {
  public:
-  explicit Rng(uint32_t seed) : m_state(seed == 0 ? 0x9E3779B9u : seed) {}
+  explicit CRng(uint32_t seed) : m_state(seed == 0 ? 0x9E3779B9u : seed) {}
   uint32_t Next() {
     m_state ^= m_state << 13;
     m_state ^= m_state >> 17;
@@ -52,11 +52,11 @@ uint32_t Mix(uint32_t c0, uint32_t c1, float t);
 // The colour with its alpha replaced.
 constexpr uint32_t WithAlpha(uint32_t c, uint32_t a) { return (c & 0xFFFFFFu) | (a << 24); }
 
-class Kit {
+class CAssetKit {
  public:
-  Kit();
-  Kit(const Kit&) = delete;
-  Kit& operator=(const Kit&) = delete;
+  CAssetKit();
+  CAssetKit(const CAssetKit&) = delete;
+  CAssetKit& operator=(const CAssetKit&) = delete;
 
   util::CApi api;
   image::CmgBBIFunction fn;
@@ -98,6 +98,10 @@ class Kit {
   CmgBBI TextLayer(int32_t w, int32_t h, const std::string& str, const std::string& font,
                    int32_t size, uint32_t colour, int32_t alignX = 1, int32_t alignY = 1,
                    int32_t spaceX = 0);
+
+  // The game's way of tinting a sprite with a light colour: the colour minus mid grey added to
+  // every byte (grey 0x808080 leaves the picture as it is).
+  static void TintAddSigned(CmgBBI& img, uint32_t tint);
 
   // ---- Finishing and saving ----
   // For pictures the game colour-keys: pixels below half coverage become the key, every other
