@@ -54,7 +54,7 @@ void ExplosionFrame(CAssetKit& kit, CmgBBI& strip, float cx, float cy, float t, 
   auto heatColour = [&](float h) { return b.electric ? Volt(h) : Heat(h); };
 
   // Shock ring behind everything: a bright band that widens and thins.
-  if (b.ring && t > 0.05f && t < 0.85f) {
+  if (b.ring && t > 0.05f && t < 0.99f) {
     CmgBBI ring = kit.Image(strip.Width(), strip.height(), 0);
     const float r = s * (0.5f + 0.75f * EaseOut(t));
     const float band = s * 0.16f * (1 - t);
