@@ -12,9 +12,7 @@ using assets::CAssetKit;
 
 TEST(AssetKit, ReducingKeepsEdgeColoursStraight) {
   CAssetKit kit;
-  const struct {
-    uint32_t colour;
-  } cases[] = {{0xFFFF0000u}, {0xFF2A1E3Au}, {0xFFC4C4C4u}};
+  const struct { uint32_t colour; } cases[] = {{0xFFFF0000u}, {0xFF2A1E3Au}, {0xFFC4C4C4u}};
   for (const auto& c : cases) {
     assets::CmgBBI img = kit.Image(64, 64, 0);
     kit.Disc(img, 32, 32, 20, c.colour);

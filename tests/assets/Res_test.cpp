@@ -3,6 +3,7 @@
 // only the three ground colours, start points stand on open ground, backdrops show lava and
 // water where the maps have them, and a second run of the generator gives the same bytes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,8 +12,6 @@
 #include <map>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "Families.h"
 #include "image/CmgBBI.h"
@@ -36,24 +35,35 @@ struct Picture {
 
 // Every picture the game loads by name.
 const Picture kPictures[] = {
-    {"Graphic/Bom/Bakuha1.bmp", 0, 64, true},       {"Graphic/Bom/Bakuha2.bmp", 0, 64, true},
-    {"Graphic/Bom/Bakuha3.bmp", 0, 64, true},       {"Graphic/Bom/Bakuha4.bmp", 0, 64, true},
-    {"Graphic/Bom/Bakuha5.bmp", 0, 64, true},       {"Graphic/Bom/Bakuha6.bmp", 0, 64, true},
-    {"Graphic/Bom/Bakuha7.bmp", 0, 64, true},       {"Graphic/Bom/ball_Red3.bmp", 0, 64, true},
-    {"Graphic/Bom/ani01.bmp", 0, 64, false},        {"Graphic/Bom/ani02.bmp", 0, 64, false},
-    {"Graphic/Chara/L1.bmp", 0, 0, true},           {"Graphic/Chara/L2.bmp", 0, 0, true},
-    {"Graphic/Chara/R1.bmp", 0, 0, true},           {"Graphic/Chara/R2.bmp", 0, 0, true},
-    {"Graphic/ChargeBar/BaBackr.bmp", 0, 0, false}, {"Graphic/ChargeBar/Bar.bmp", 0, 0, false},
-    {"Graphic/ChargeBar/Blue.bmp", 0, 0, false},    {"Graphic/Menu/1.bmp", 200, 50, false},
-    {"Graphic/Menu/2.bmp", 200, 50, false},         {"Graphic/Menu/3.bmp", 200, 50, false},
-    {"Graphic/Menu/4.bmp", 200, 50, false},         {"Graphic/Menu/5.bmp", 200, 50, false},
+    {"Graphic/Bom/Bakuha1.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha2.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha3.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha4.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha5.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha6.bmp", 0, 64, true},
+    {"Graphic/Bom/Bakuha7.bmp", 0, 64, true},
+    {"Graphic/Bom/ball_Red3.bmp", 0, 64, true},
+    {"Graphic/Bom/ani01.bmp", 0, 64, false},
+    {"Graphic/Bom/ani02.bmp", 0, 64, false},
+    {"Graphic/Chara/L1.bmp", 0, 0, true},
+    {"Graphic/Chara/L2.bmp", 0, 0, true},
+    {"Graphic/Chara/R1.bmp", 0, 0, true},
+    {"Graphic/Chara/R2.bmp", 0, 0, true},
+    {"Graphic/ChargeBar/BaBackr.bmp", 0, 0, false},
+    {"Graphic/ChargeBar/Bar.bmp", 0, 0, false},
+    {"Graphic/ChargeBar/Blue.bmp", 0, 0, false},
+    {"Graphic/Menu/1.bmp", 200, 50, false},
+    {"Graphic/Menu/2.bmp", 200, 50, false},
+    {"Graphic/Menu/3.bmp", 200, 50, false},
+    {"Graphic/Menu/4.bmp", 200, 50, false},
+    {"Graphic/Menu/5.bmp", 200, 50, false},
     {"Graphic/Menu/KeyConfig.bmp", 800, 600, false},
     {"Graphic/Back/デフォルトステージ.bmp", 800, 600, false},
 };
 
-const char* const kSounds[] = {"002bom.wav",   "003bom.wav", "004bom.wav",
-                               "007bom.wav",   "009bom.wav", "050punch.wav",
-                               "zio18.wav",    "060Ready.wav", "GameSet1.wav"};
+const char* const kSounds[] = {"002bom.wav", "003bom.wav",   "004bom.wav",
+                               "007bom.wav", "009bom.wav",   "050punch.wav",
+                               "zio18.wav",  "060Ready.wav", "GameSet1.wav"};
 
 image::CmgBBI LoadPicture(util::CApi& api, const std::string& path) {
   image::CmgBBI img(&api);
@@ -117,7 +127,8 @@ TEST(Res, EachBallKindHasSeveralKeyedImagesOfItsOwnSize) {
   for (const char* kind : {"LargeBall", "SmallBall", "HomingBall"}) {
     SCOPED_TRACE(kind);
     std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(Res() + "Graphic/" + kind)) files.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(Res() + "Graphic/" + kind))
+      files.push_back(e.path());
     EXPECT_GE(files.size(), 3u);
     for (const fs::path& f : files) {
       EXPECT_EQ(f.extension(), ".bmp");
@@ -281,7 +292,8 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
     const std::string rel = fs::relative(e.path(), root).generic_string();
     if (rel.starts_with("font/")) continue;  // the game's own glyph cache
     std::ifstream in(e.path(), std::ios::binary);
-    files[rel] = std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    files[rel] =
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
   return files;
 }

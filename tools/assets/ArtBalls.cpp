@@ -29,8 +29,9 @@ CmgBBI LargeBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t band) {
   const float r = (kSize / 2.0f - 2) * kSs;
   Sphere(kit, img, c, r, lit, shade);
   // A riveted band round the middle.
-  kit.fn.BBIDrawColorFill(img, static_cast<int32_t>(c - r * 0.93f), static_cast<int32_t>(c + r * 0.05f),
-                          static_cast<int32_t>(r * 1.86f), static_cast<int32_t>(r * 0.2f), 0, band);
+  kit.fn.BBIDrawColorFill(img, static_cast<int32_t>(c - r * 0.93f),
+                          static_cast<int32_t>(c + r * 0.05f), static_cast<int32_t>(r * 1.86f),
+                          static_cast<int32_t>(r * 0.2f), 0, band);
   for (int32_t i = -3; i <= 3; ++i) {
     const float x = c + static_cast<float>(i) * r * 0.26f;
     kit.Ellipse(img, x, c + r * 0.15f, 1.4f * kSs, 1.4f * kSs, 0xFFFFFFFFu, shade);
@@ -56,9 +57,9 @@ CmgBBI SmallBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t star) {
     const float a = -kPi / 2 + 2 * kPi * static_cast<float>(i) / 5;
     const float a1 = a - kPi / 5, a2 = a + kPi / 5;
     const float sx = c + r * 0.1f, sy = c + r * 0.12f;
-    kit.Triangle(img, sx + std::cos(a) * outer, sy + std::sin(a) * outer,
-                 sx + std::cos(a1) * inner, sy + std::sin(a1) * inner,
-                 sx + std::cos(a2) * inner, sy + std::sin(a2) * inner, star);
+    kit.Triangle(img, sx + std::cos(a) * outer, sy + std::sin(a) * outer, sx + std::cos(a1) * inner,
+                 sy + std::sin(a1) * inner, sx + std::cos(a2) * inner, sy + std::sin(a2) * inner,
+                 star);
   }
   kit.Disc(img, c + r * 0.1f, c + r * 0.12f, r * 0.24f, star);
   kit.Reduce(img, kSs);
@@ -75,9 +76,9 @@ CmgBBI HomingBall(CAssetKit& kit, uint32_t lit, uint32_t shade, uint32_t iris) {
   for (int32_t i = 0; i < 8; ++i) {
     const float a = 2 * kPi * static_cast<float>(i) / 8 + kPi / 8;
     const float tip = r + 4.5f * kSs, w = 0.32f;
-    kit.Triangle(img, c + std::cos(a) * tip, c + std::sin(a) * tip,
-                 c + std::cos(a - w) * r * 0.9f, c + std::sin(a - w) * r * 0.9f,
-                 c + std::cos(a + w) * r * 0.9f, c + std::sin(a + w) * r * 0.9f, shade);
+    kit.Triangle(img, c + std::cos(a) * tip, c + std::sin(a) * tip, c + std::cos(a - w) * r * 0.9f,
+                 c + std::sin(a - w) * r * 0.9f, c + std::cos(a + w) * r * 0.9f,
+                 c + std::sin(a + w) * r * 0.9f, shade);
   }
   Sphere(kit, img, c, r, lit, shade);
   // One big eye, looking ahead.

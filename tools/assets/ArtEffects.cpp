@@ -36,11 +36,11 @@ uint32_t Volt(float h) {
 }
 
 struct Burst {
-  float size = 24;      // fireball radius at its largest, in output pixels
-  int32_t spikes = 8;   // flash rays
-  float smoke = 1;      // how much smoke follows (0 none)
-  bool ring = false;    // a shock ring
-  int32_t sparks = 0;   // flying embers
+  float size = 24;     // fireball radius at its largest, in output pixels
+  int32_t spikes = 8;  // flash rays
+  float smoke = 1;     // how much smoke follows (0 none)
+  bool ring = false;   // a shock ring
+  int32_t sparks = 0;  // flying embers
   uint32_t seed = 1;
   bool electric = false;
 };
@@ -246,7 +246,12 @@ void PaintEffects(CAssetKit& kit, CResWriter& out) {
       {.size = 18, .spikes = 8, .smoke = 0.5f, .ring = false, .sparks = 6, .seed = 11},
       {.size = 23, .spikes = 6, .smoke = 0.8f, .ring = false, .sparks = 0, .seed = 23},
       {.size = 27, .spikes = 10, .smoke = 0.9f, .ring = false, .sparks = 14, .seed = 37},
-      {.size = 22, .spikes = 12, .smoke = 0.3f, .ring = true, .sparks = 8, .seed = 41,
+      {.size = 22,
+       .spikes = 12,
+       .smoke = 0.3f,
+       .ring = true,
+       .sparks = 8,
+       .seed = 41,
        .electric = true},
       {.size = 20, .spikes = 16, .smoke = 0.0f, .ring = true, .sparks = 0, .seed = 53},
       {.size = 16, .spikes = 0, .smoke = 1.3f, .ring = false, .sparks = 0, .seed = 67},

@@ -94,8 +94,8 @@ void KeyConfig(CAssetKit& kit, CResWriter& out) {
     const int32_t x = 100 + 155 * p, y = 112;
     const uint32_t c = palette::kPlayerTint[p];
     kit.RoundBox(img, static_cast<float>(x), y, 140, 40, 12, Mix(c, 0xFFFFFFFFu, 0.3f), c);
-    Caption(kit, img, x, y, 140, 40, "プレイヤー" + std::to_string(p + 1), "D", 20,
-            palette::kInk, 0, 0);
+    Caption(kit, img, x, y, 140, 40, "プレイヤー" + std::to_string(p + 1), "D", 20, palette::kInk,
+            0, 0);
     place(12 + p, x, y, 140, 40, "Player" + std::to_string(p + 1));
   }
 
@@ -106,9 +106,9 @@ void KeyConfig(CAssetKit& kit, CResWriter& out) {
     int32_t column, row;
   };
   const Slot slots[] = {
-      {0, "↑ うえ", 0, 0},         {1, "↓ した", 0, 1},          {2, "← ひだり", 0, 2},
-      {3, "→ みぎ", 0, 3},         {4, "1 ばくは", 1, 0},        {5, "2 ミサイル", 1, 1},
-      {6, "3 ボム", 1, 2},         {7, "4 バリア", 1, 3},        {8, "5 ダッシュ", 1, 4},
+      {0, "↑ うえ", 0, 0},   {1, "↓ した", 0, 1},   {2, "← ひだり", 0, 2},
+      {3, "→ みぎ", 0, 3},   {4, "1 ばくは", 1, 0}, {5, "2 ミサイル", 1, 1},
+      {6, "3 ボム", 1, 2},   {7, "4 バリア", 1, 3}, {8, "5 ダッシュ", 1, 4},
       {9, "6 はなび", 1, 5},
   };
   for (const Slot& s : slots) {
@@ -134,8 +134,11 @@ void KeyConfig(CAssetKit& kit, CResWriter& out) {
 
 // A fluffy cloud of overlapping white ovals.
 void Cloud(CAssetKit& kit, CmgBBI& img, float x, float y, float s) {
-  const float bumps[][3] = {{-1.0f, 0.2f, 0.55f}, {-0.4f, -0.25f, 0.75f}, {0.35f, -0.1f, 0.65f},
-                            {0.95f, 0.25f, 0.5f},  {0.0f, 0.3f, 0.6f}};
+  const float bumps[][3] = {{-1.0f, 0.2f, 0.55f},
+                            {-0.4f, -0.25f, 0.75f},
+                            {0.35f, -0.1f, 0.65f},
+                            {0.95f, 0.25f, 0.5f},
+                            {0.0f, 0.3f, 0.6f}};
   CmgBBI shade = kit.Image(img.Width(), img.height(), 0);
   for (const auto& b : bumps)
     kit.Ellipse(shade, x + b[0] * s, y + b[1] * s + 5, b[2] * s, b[2] * s * 0.8f, 0x50305080u,

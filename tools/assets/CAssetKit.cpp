@@ -43,18 +43,18 @@ CmgBBI CAssetKit::Image(int32_t w, int32_t h, uint32_t colour) {
 }
 
 void CAssetKit::Ellipse(CmgBBI& img, float cx, float cy, float rx, float ry, uint32_t inner,
-                  uint32_t outer) {
+                        uint32_t outer) {
   if (rx < 0.5f || ry < 0.5f) return;
   fn.dwDrawCircle(img, Px(cx - rx), Px(cy - ry), Px(cx + rx) - 1, Px(cy + ry) - 1, inner, outer);
 }
 
 void CAssetKit::Triangle(CmgBBI& img, float x1, float y1, float x2, float y2, float x3, float y3,
-                   uint32_t colour) {
+                         uint32_t colour) {
   fn.BBIDrawTriangle(img, Px(x1), Px(y1), Px(x2), Px(y2), Px(x3), Px(y3), 0, colour);
 }
 
 void CAssetKit::Stroke(CmgBBI& img, float x1, float y1, float x2, float y2, float width,
-                 uint32_t colour) {
+                       uint32_t colour) {
   const float dx = x2 - x1, dy = y2 - y1;
   const float len = std::sqrt(dx * dx + dy * dy);
   const float r = width / 2;
@@ -68,7 +68,7 @@ void CAssetKit::Stroke(CmgBBI& img, float x1, float y1, float x2, float y2, floa
 }
 
 void CAssetKit::RoundBox(CmgBBI& img, float x, float y, float w, float h, float r, uint32_t top,
-                   uint32_t bottom) {
+                         uint32_t bottom) {
   const int32_t iw = std::max(1, Px(w)), ih = std::max(1, Px(h));
   CmgBBI fill = Image(iw, ih, 0);
   fn.BBIDrawBox(fill, 0, 0, iw, ih, 0, top, top, bottom, bottom);
@@ -122,8 +122,8 @@ void CAssetKit::Outline(CmgBBI& img, uint32_t colour, int32_t size) {
 }
 
 CmgBBI CAssetKit::TextLayer(int32_t w, int32_t h, const std::string& str, const std::string& font,
-                      int32_t size, uint32_t colour, int32_t alignX, int32_t alignY,
-                      int32_t spaceX) {
+                            int32_t size, uint32_t colour, int32_t alignX, int32_t alignY,
+                            int32_t spaceX) {
   CmgBBI layer = Image(w, h, 0);
   text.FontName(font);
   text.FontSize(size);

@@ -69,8 +69,7 @@ class CAssetKit {
   // ---- Shapes (replace the pixels they cover) ----
   // An ellipse centred at (cx, cy) with radii rx, ry: a radial ramp from inner at the centre to
   // outer at the rim.
-  void Ellipse(CmgBBI& img, float cx, float cy, float rx, float ry, uint32_t inner,
-               uint32_t outer);
+  void Ellipse(CmgBBI& img, float cx, float cy, float rx, float ry, uint32_t inner, uint32_t outer);
   void Disc(CmgBBI& img, float cx, float cy, float r, uint32_t colour) {
     Ellipse(img, cx, cy, r, r, colour, colour);
   }

@@ -58,8 +58,8 @@ struct Sheet {
 
 bool Sprites(CAssetKit& kit, const std::string& res, const std::string& path) {
   Sheet s{kit, kit.Image(1080, 1070, kBackground), res};
-  const char* strips[] = {"Bakuha1", "Bakuha2", "Bakuha3", "Bakuha4", "Bakuha5",
-                          "Bakuha6", "Bakuha7", "ball_Red3"};
+  const char* strips[] = {"Bakuha1", "Bakuha2", "Bakuha3", "Bakuha4",
+                          "Bakuha5", "Bakuha6", "Bakuha7", "ball_Red3"};
   int32_t y = 10;
   for (const char* name : strips) {
     CmgBBI strip = s.LoadKeyed(std::string("Graphic/Bom/") + name + ".bmp");

@@ -1,5 +1,6 @@
-// The asset families of the Res tree, one function each, and the writer they save through.
-// Every family draws with the CAssetKit and is deterministic: fixed seeds, no clock, no environment.
+// The asset families of the Res tree, one function each, and the house palette. Every family
+// draws with a CAssetKit, saves through a CResWriter and is deterministic: fixed seeds, no
+// clock, no environment.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +14,10 @@ namespace assets {
 
 // The house palette: one sunny cartoon world.
 namespace palette {
-constexpr uint32_t kInk = 0xFF2A1E3Au;       // outlines and dark text
-constexpr uint32_t kCream = 0xFFFFF4E0u;     // panels
+constexpr uint32_t kInk = 0xFF2A1E3Au;    // outlines and dark text
+constexpr uint32_t kCream = 0xFFFFF4E0u;  // panels
 constexpr uint32_t kPeach = 0xFFFFD8B0u;
-constexpr uint32_t kCoral = 0xFFFF6A5Au;     // accents
+constexpr uint32_t kCoral = 0xFFFF6A5Au;  // accents
 constexpr uint32_t kTeal = 0xFF2FB7A8u;
 constexpr uint32_t kSun = 0xFFFFD23Cu;
 constexpr uint32_t kSkyTop = 0xFF5AA8F0u;

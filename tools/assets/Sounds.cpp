@@ -21,9 +21,7 @@ constexpr float kTau = 2 * std::numbers::pi_v<float>;
 
 using Samples = std::vector<float>;
 
-Samples Silence(float seconds) {
-  return Samples(static_cast<size_t>(seconds * kRate), 0.0f);
-}
+Samples Silence(float seconds) { return Samples(static_cast<size_t>(seconds * kRate), 0.0f); }
 
 float Time(size_t i) { return static_cast<float>(i) / kRate; }
 
@@ -58,7 +56,8 @@ Samples Explosion(const Boom& b) {
     rumble += PoleFor(90) * (white - rumble);
     const float low = rumble * 5.0f * b.rumble * std::exp(-t / (b.seconds * 0.35f)) * attack;
     // Crackle: now and then a short pop of noise, fewer as the blast dies.
-    if (t > 0.03f && rng.Unit() < b.crackle * 0.0002f * (1 - u)) pop = rng.Range(0.3f, 0.7f) * (1 - u);
+    if (t > 0.03f && rng.Unit() < b.crackle * 0.0002f * (1 - u))
+      pop = rng.Range(0.3f, 0.7f) * (1 - u);
     const float spark = pop * lp;
     pop *= 0.985f;
     s[i] = std::tanh(1.4f * (thump * 0.9f + noise + low + spark * 4));
@@ -143,8 +142,8 @@ void Note(Samples& s, float start, float seconds, float hz, float level, float d
     phase += kTau * hz * (1 + 0.004f * std::sin(kTau * 5.5f * t)) / kRate;
     float v = 0;
     for (int32_t h = 1; h * hz < 8000 && h <= 15; h += 2) v += std::sin(phase * h) / h;
-    const float env = std::min(1.0f, t / 0.008f) * std::exp(-t / decay) *
-                      std::min(1.0f, (seconds - t) / 0.02f);
+    const float env =
+        std::min(1.0f, t / 0.008f) * std::exp(-t / decay) * std::min(1.0f, (seconds - t) / 0.02f);
     s[from + j] += v * level * env;
   }
 }
@@ -168,8 +167,8 @@ Samples GameSetFanfare() {
   const struct {
     float at, len;
     int32_t midi;
-  } melody[] = {{0.0f, 0.12f, 67}, {0.12f, 0.12f, 72}, {0.24f, 0.12f, 76}, {0.36f, 0.3f, 79},
-                {0.72f, 0.12f, 76}, {0.84f, 0.12f, 79}};
+  } melody[] = {{0.0f, 0.12f, 67}, {0.12f, 0.12f, 72}, {0.24f, 0.12f, 76},
+                {0.36f, 0.3f, 79}, {0.72f, 0.12f, 76}, {0.84f, 0.12f, 79}};
   for (const auto& n : melody) Note(s, n.at, n.len, Hz(n.midi), 0.35f, 0.25f);
   for (int32_t m : {72, 76, 79, 84}) Note(s, 0.98f, 1.3f, Hz(m), 0.2f, 0.7f);
   for (int32_t m : {36, 48}) Note(s, 0.98f, 1.3f, Hz(m), 0.25f, 0.8f);

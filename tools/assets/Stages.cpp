@@ -39,7 +39,8 @@ bool InBlob(float x, float y, float cx, float cy, float rx, float ry, float wobb
             float phase = 0) {
   const float dx = (x - cx) / rx, dy = (y - cy) / ry;
   const float a = std::atan2(dy, dx);
-  const float edge = 1 + wobble * (std::sin(3 * a + phase) * 0.6f + std::sin(7 * a + 2 * phase) * 0.4f);
+  const float edge =
+      1 + wobble * (std::sin(3 * a + phase) * 0.6f + std::sin(7 * a + 2 * phase) * 0.4f);
   return dx * dx + dy * dy < edge * edge;
 }
 
@@ -47,7 +48,11 @@ float RiverCentre(float x) { return 120 + 0.48f * x + 28 * std::sin(x / 70); }
 
 std::vector<Stage> Stages() {
   std::vector<Stage> s;
-  s.push_back({"meadow", Theme::kMeadow, 150, 470, [](float x, float y) {
+  s.push_back({"meadow",
+               Theme::kMeadow,
+               150,
+               470,
+               [](float x, float y) {
                  if (InBlob(x, y, 420, 290, 130, 80, 0.12f)) return kWater;
                  if (InBlob(x, y, 150, 130, 55, 38, 0.15f, 1)) return kLava;
                  if (InBlob(x, y, 660, 470, 60, 42, 0.15f, 2)) return kLava;
@@ -55,7 +60,11 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
-  s.push_back({"volcano", Theme::kRock, 200, 390, [](float x, float y) {
+  s.push_back({"volcano",
+               Theme::kRock,
+               200,
+               390,
+               [](float x, float y) {
                  if (!InBlob(x, y, 400, 300, 335, 235, 0.08f)) return kLava;
                  if (InBlob(x, y, 560, 190, 45, 32, 0.2f, 1)) return kLava;
                  if (InBlob(x, y, 330, 250, 36, 26, 0.2f, 4)) return kLava;
@@ -63,7 +72,11 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
-  s.push_back({"lake", Theme::kSand, 70, 390, [](float x, float y) {
+  s.push_back({"lake",
+               Theme::kSand,
+               70,
+               390,
+               [](float x, float y) {
                  const float crack = 34 + 10 * std::sin(x / 37) + 6 * std::sin(x / 13);
                  if (y < crack || y > kH - crack) return kLava;
                  if (InBlob(x, y, 450, 300, 70, 50, 0.15f, 1)) return kSafe;
@@ -93,7 +106,11 @@ std::vector<Stage> Stages() {
                    kit.Over(img, bridge, static_cast<int32_t>(bx) - 25, static_cast<int32_t>(top));
                  }
                }});
-  s.push_back({"arena", Theme::kStone, 370, 330, [](float x, float y) {
+  s.push_back({"arena",
+               Theme::kStone,
+               370,
+               330,
+               [](float x, float y) {
                  const float d = std::hypot(x - 400, y - 300);
                  const float a = std::atan2(y - 300, x - 400);
                  if (d > 275) return kLava;
@@ -103,7 +120,11 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
-  s.push_back({"temple", Theme::kStone, 370, 230, [](float x, float y) {
+  s.push_back({"temple",
+               Theme::kStone,
+               370,
+               230,
+               [](float x, float y) {
                  for (float cx : {130.0f, 300.0f, 500.0f, 670.0f})
                    for (float cy : {110.0f, 490.0f})
                      if (std::abs(x - cx) < 32 && std::abs(y - cy) < 32) return kLava;
@@ -112,11 +133,14 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
-  s.push_back({"glacier", Theme::kSnow, 100, 200,
+  s.push_back({"glacier",
+               Theme::kSnow,
+               100,
+               200,
                [](float x, float y) {
                  const float crevasse = 300 + 40 * std::sin(x / 50);
-                 const bool bridge = (x > 180 && x < 230) || (x > 470 && x < 520) ||
-                                     (x > 690 && x < 740);
+                 const bool bridge =
+                     (x > 180 && x < 230) || (x > 470 && x < 520) || (x > 690 && x < 740);
                  if (std::abs(y - crevasse) < 22 && !bridge) return kLava;
                  if (InBlob(x, y, 560, 150, 120, 60, 0.15f, 1)) return kWater;
                  if (InBlob(x, y, 280, 470, 140, 70, 0.15f, 3)) return kWater;
@@ -134,8 +158,7 @@ void Speckle(CAssetKit& kit, CmgBBI& img, uint32_t seed, int32_t count, uint32_t
   for (int32_t i = 0; i < count; ++i) {
     const float x = rng.Range(0, kW), y = rng.Range(0, kH);
     const float r = size * rng.Range(0.5f, 1.0f);
-    kit.Ellipse(img, x, y, r, r * 0.7f, rng.Unit() < 0.5f ? c1 : c2,
-                rng.Unit() < 0.5f ? c1 : c2);
+    kit.Ellipse(img, x, y, r, r * 0.7f, rng.Unit() < 0.5f ? c1 : c2, rng.Unit() < 0.5f ? c1 : c2);
   }
 }
 
@@ -190,10 +213,12 @@ CmgBBI GroundLayer(CAssetKit& kit, Theme theme) {
       }
       break;
     case Theme::kStone: {
-      kit.fn.BBIDrawColorTile(img, 0, 0, kW, kH, 0, 40, 40, 0xFFB8B0A8u, 0xFFA8A098u,
-                              0xFFA8A098u, 0xFFB8B0A8u);
-      for (int32_t x = 0; x < kW; x += 40) kit.fn.BBIDrawColorFill(img, x, 0, 2, kH, 0, 0xFF8A8078u);
-      for (int32_t y = 0; y < kH; y += 40) kit.fn.BBIDrawColorFill(img, 0, y, kW, 2, 0, 0xFF8A8078u);
+      kit.fn.BBIDrawColorTile(img, 0, 0, kW, kH, 0, 40, 40, 0xFFB8B0A8u, 0xFFA8A098u, 0xFFA8A098u,
+                              0xFFB8B0A8u);
+      for (int32_t x = 0; x < kW; x += 40)
+        kit.fn.BBIDrawColorFill(img, x, 0, 2, kH, 0, 0xFF8A8078u);
+      for (int32_t y = 0; y < kH; y += 40)
+        kit.fn.BBIDrawColorFill(img, 0, y, kW, 2, 0, 0xFF8A8078u);
       Speckle(kit, img, 11, 500, 0xFF9A9088u, 0xFFC8C0B8u, 3);
       for (int32_t i = 0; i < 50; ++i) {  // moss
         const float x = rng.Range(0, kW), y = rng.Range(0, kH);
@@ -235,8 +260,8 @@ CmgBBI WaterLayer(CAssetKit& kit) {
 // ---- Composition ----
 
 // A one-channel mask of a ground class, blurred by radius (our blur), 0..255 per pixel.
-std::vector<uint8_t> Blurred(CAssetKit& kit, const std::vector<uint8_t>& cls, Ground g, int32_t radius,
-                             int32_t dx = 0, int32_t dy = 0) {
+std::vector<uint8_t> Blurred(CAssetKit& kit, const std::vector<uint8_t>& cls, Ground g,
+                             int32_t radius, int32_t dx = 0, int32_t dy = 0) {
   CmgBBI mask = kit.Image(kW, kH, 0);
   uint32_t* p = mask.Pixels();
   const int32_t stride = mask.XLen() / 4;
@@ -252,7 +277,8 @@ std::vector<uint8_t> Blurred(CAssetKit& kit, const std::vector<uint8_t>& cls, Gr
   std::vector<uint8_t> out(static_cast<size_t>(kW) * kH);
   p = mask.Pixels();
   for (int32_t y = 0; y < kH; ++y)
-    for (int32_t x = 0; x < kW; ++x) out[y * kW + x] = static_cast<uint8_t>(p[y * stride + x] & 0xFF);
+    for (int32_t x = 0; x < kW; ++x)
+      out[y * kW + x] = static_cast<uint8_t>(p[y * stride + x] & 0xFF);
   return out;
 }
 
@@ -283,8 +309,8 @@ CmgBBI Backdrop(CAssetKit& kit, const Stage& stage, const std::vector<uint8_t>& 
       const size_t i = static_cast<size_t>(y) * kW + x;
       const int32_t o = y * stride + x;
       const uint8_t c = cls[i];
-      const bool border = at(x - 1, y) != c || at(x + 1, y) != c || at(x, y - 1) != c ||
-                          at(x, y + 1) != c;
+      const bool border =
+          at(x - 1, y) != c || at(x + 1, y) != c || at(x, y - 1) != c || at(x, y + 1) != c;
       uint32_t v = 0;
       if (c == kSafe) {
         v = gp[o];
