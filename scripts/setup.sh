@@ -12,6 +12,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-noto-cjk
   fonts-aoyagi-kouzan-t fonts-mplus fonts-motoya-l-maruberi fonts-kiloji
   xvfb xauth
+  sox  # inspecting the generated sounds (docs/assets.md)
   libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
 )
 
