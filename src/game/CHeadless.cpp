@@ -34,12 +34,16 @@ std::string CHeadless::PlayRounds(CMatch& match, int32_t rounds, CMatchTape* rec
       case CMatchRunner::JobMatchStep: runner.JobMatchStepFrame(framecount); break;
       case CMatchRunner::JobRound: runner.JobRoundFrame(framecount); break;
       case CMatchRunner::JobResult:
-        if (framecount != 1) break;
-        ++done;
-        steps += match.frameInRound;
-        if (line) line(RoundLine(match, runner.Cut()));
-        if (done < rounds) job.Add(CMatchRunner::JobRound);
-        job.Remove(CMatchRunner::JobResult);
+        // The round job is in its final frame while the result starts, so the next round is
+        // added one frame later, when the scheduler takes it again.
+        if (framecount == 1) {
+          ++done;
+          steps += match.frameInRound;
+          if (line) line(RoundLine(match, runner.Cut()));
+        } else if (framecount == 2) {
+          if (done < rounds) job.Add(CMatchRunner::JobRound);
+          job.Remove(CMatchRunner::JobResult);
+        }
         break;
       default: break;  // the drawing job has nothing to draw here
     }
