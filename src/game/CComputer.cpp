@@ -1,7 +1,8 @@
 // CMatch: the computer players. Each one picks a target, wanders between waypoints on safe
 // ground, answers missiles and bombs with its barrier, runs short attack plans, and writes a
 // virtual key exactly as a human's keys would (press counters, direction and its count).
-// Every chance is one fresh draw, taken each time its rule is reached.
+// Every chance is one fresh draw, taken each time its rule is reached: conditions joined to a
+// chance in one rule never skip its draw, so the draws do not depend on evaluation order.
 #include <climits>
 
 #include "game/CMatch.h"
@@ -87,9 +88,11 @@ void CMatch::ComputerStep(int32_t index) {
       const double reach = s.state == kShotMissile ? 150.0 : 64.0;
       const double chance = s.state == kShotMissile ? 0.03 : 0.05;
       const bool near = util::CApi::Math_Length(me.x, me.y, s.x, s.y) < reach;
-      if (c.aggression > 100 && near && R() < chance) {
+      const bool lucky = R() < chance;
+      if (c.aggression > 100 && near && lucky) {
         want[3] = true;
-        if (c.aggression > 150 && R() < 0.5f) {
+        const bool counter = R() < 0.5f;
+        if (c.aggression > 150 && counter) {
           c.plan = Rnd(6, 8);
           c.target = s.owner;
         }

@@ -83,10 +83,10 @@ void CMatch::UpdateShots() {
     if (!s.alive) continue;
     if (s.state == kShotMissile) {
       s.direction = players[static_cast<size_t>(std::clamp(s.owner, 0, kPlayerCount - 1))].direction2;
-    } else if (s.state == kShotBomblet && s.life < 150) {
+    } else if (s.state == kShotBomblet) {
       const float r1 = R();
       const float r2 = R();
-      if (r1 < r2) s.detonate = true;
+      if (s.life < 150 && r1 < r2) s.detonate = true;
     }
     s.speed = static_cast<float>(static_cast<double>(s.speed) + s.acceleration);
     s.x = static_cast<float>(s.x + CosD(s.direction) * s.speed + CosD(s.direction2) * s.speed2);
