@@ -22,6 +22,12 @@ inline constexpr int32_t kReloadMaximum = 300;
 inline constexpr int32_t kAttackFrame = 140;   // attacks from this frame in round ("Ｇｏ！")
 inline constexpr int32_t kBannerFrames = 200;  // the banner step runs below this frame
 
+// The players' colours for the drawing: dark tones, then light ones (0x00RRGGBB).
+inline constexpr std::array<uint32_t, kPlayerCount> kPlayerColors = {0x101090, 0x801010, 0x106020,
+                                                                     0x404000};
+inline constexpr std::array<uint32_t, kPlayerCount> kPlayerLightColors = {0x8080FF, 0xFF8080,
+                                                                          0x80FF80, 0xFFFF80};
+
 enum BallKind : int32_t { kBallLarge = 0, kBallSmall = 1, kBallHoming = 2 };
 inline constexpr int32_t kBallKinds = 3;
 
