@@ -303,3 +303,88 @@ TEST(MatchRules, NoStageMeansCentreStartAndNoGround) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BallMotion, HomingTurnsAtMostItsTurnTowardTheNearestPlayer) {
+  MatchOnEmptyStage m = QuietRound();
+  m->players[0].x = 100.0f;
+  m->players[0].y = 300.0f;
+  CObject& b = m->balls[0];
+  b = CObject{};
+  b.kind = game::kBallHoming;
+  b.x = 100.0f;
+  b.y = 100.0f;
+  b.speed = 0.5f;
+  b.turn = 6.0f;
+  b.width = b.height = 32;
+  b.alive = true;
+  m->ballsReleased = 1;
+  m->Step();
+  EXPECT_FLOAT_EQ(b.direction, -6.0f) << "the target lies at 270: the short way round is down";
+  m->Step();
+  EXPECT_FLOAT_EQ(b.direction, -12.0f);
+}
+
+TEST(BallMotion, OverlappingBallsSwapAndDriftApart) {
+  MatchOnEmptyStage m = QuietRound();
+  CObject& a = m->balls[0];
+  CObject& b = m->balls[1];
+  for (CObject* o : {&a, &b}) {
+    *o = CObject{};
+    o->kind = game::kBallLarge;
+    o->width = o->height = 64;
+    o->y = 200.0f;
+    o->alive = true;
+  }
+  a.x = 200.0f;
+  a.speed = 1.0f;
+  a.direction = 0.0f;
+  b.x = 210.0f;
+  b.speed = 2.0f;
+  b.direction = 180.0f;
+  m->ballsReleased = 2;
+  m->Step();
+  EXPECT_FLOAT_EQ(a.x, 201.0f);
+  EXPECT_NEAR(b.x, 201.0f + 8.0f, 1e-4f) << "one unit beyond the measured distance of 7";
+  EXPECT_FLOAT_EQ(a.speed, 2.0f);
+  EXPECT_FLOAT_EQ(a.direction, 180.0f);
+  EXPECT_FLOAT_EQ(b.speed, 1.0f);
+  EXPECT_FLOAT_EQ(b.direction, 0.0f);
+}
+
+TEST(BallMotion, BlastPushesABallAlongItsLaunchDirection) {
+  struct Case {
+    float direction;
+    float speedAfter;  // the ball's speed after its move, times k, plus power / 30
+  };
+  // k is 1 only when the ball already runs within 90 degrees of the launch direction.
+  for (const Case& c : {Case{0.0f, 2.0f + 10.0f}, Case{45.0f, 2.0f + 10.0f},
+                        Case{90.0f, 10.0f}, Case{180.0f, 10.0f}}) {
+    MatchOnEmptyStage m = QuietRound();
+    CObject& b = m->balls[0];
+    b = CObject{};
+    b.kind = game::kBallLarge;
+    b.width = b.height = 32;
+    b.x = b.y = 100.0f;
+    b.speed = 2.0f;
+    b.direction = c.direction;
+    b.alive = true;
+    m->ballsReleased = 1;
+    CObject& s = m->shots[1];
+    s.state = game::kShotBlast;
+    s.alive = true;
+    s.x = s.y = 101.0f;
+    s.width = s.height = 64;
+    s.life = 8;
+    s.power = 300;
+    s.launchDirection = 0;
+    s.owner = 0;
+    m->Step();
+    EXPECT_FLOAT_EQ(b.speed, c.speedAfter) << "ball direction " << c.direction;
+    EXPECT_FLOAT_EQ(b.direction, 0.0f);
+    EXPECT_TRUE(s.detonate);
+  }
+}
+
+}  // namespace
