@@ -1,8 +1,10 @@
 // CMatch: shot slots, the shot update (life, detonation, steering, motion) and the collisions in
 // their order: ball against ball, barriers and missiles against shots, each player against
 // balls, players and shots, and blasts against balls. Damage and hit-stop come from AddDamage.
+#include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstdlib>
+#include <utility>
 
 #include "game/CMatch.h"
 #include "game/MatchMath.h"
