@@ -3,8 +3,9 @@
 // until the window watcher says stop. Options come from one table (`kOptions`): `--version`
 // prints the version; `--frames N` asks the window to close after N frames (the closing wipe
 // then runs as after a user's close). `--device`, `--shot` and `--seed` are PlayOptions, taken
-// out of the command line first; F12 saves a screenshot. Anything else is refused with the
-// usage and exit code 2.
+// out of the command line first; F12 saves a screenshot. `--headless` plays computer rounds
+// with no window (CHeadless), recorded or replayed with `--record` / `--replay`. Anything else
+// is refused with the usage and exit code 2.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "engine/CJob.h"
 #include "engine/spLib.h"
 #include "game/CForm.h"
+#include "game/CHeadless.h"
 #include "game/PlayOptions.h"
 #include "game/TheApp.h"
 #include "input/spLibInput.h"
@@ -35,6 +37,8 @@ struct Options {
   bool help = false;
   bool version = false;
   int64_t frames = -1;  // -1: no limit
+  bool headless = false;
+  game::HeadlessOptions match;
 };
 
 // A whole decimal number within [low, high], or nullopt.
@@ -73,6 +77,39 @@ const OptionEntry kOptions[] = {
        const std::optional<int64_t> n = WholeNumber(value, 1, kMaxFrames);
        if (!n) return "--frames takes a whole number from 1 to " + std::to_string(kMaxFrames);
        o.frames = *n;
+       return std::string();
+     }},
+    {"--headless", nullptr, "play computer rounds with no window and no sound",
+     [](Options& o, const char*) {
+       o.headless = true;
+       return std::string();
+     }},
+    {"--rounds", "N", "headless: rounds to play (1 to 1000000, default 1)",
+     [](Options& o, const char* value) {
+       const std::optional<int64_t> n = WholeNumber(value, 1, 1000000);
+       if (!n) return std::string("--rounds takes a whole number from 1 to 1000000");
+       o.match.rounds = static_cast<int32_t>(*n);
+       o.match.roundsGiven = true;
+       return std::string();
+     }},
+    {"--mode", "M", "headless: the game mode (0 random each round, 1 to 7; default 0)",
+     [](Options& o, const char* value) {
+       const std::optional<int64_t> n = WholeNumber(value, 0, 7);
+       if (!n) return std::string("--mode takes a whole number from 0 to 7");
+       o.match.mode = static_cast<int32_t>(*n);
+       o.match.modeGiven = true;
+       return std::string();
+     }},
+    {"--record", "FILE", "headless: write the seed and every step's keys to FILE",
+     [](Options& o, const char* value) {
+       if (*value == '\0') return std::string("--record needs a file name");
+       o.match.record = value;
+       return std::string();
+     }},
+    {"--replay", "FILE", "headless: play the rounds recorded in FILE again",
+     [](Options& o, const char* value) {
+       if (*value == '\0') return std::string("--replay needs a file name");
+       o.match.replay = value;
        return std::string();
      }},
 };
@@ -232,6 +269,16 @@ int main(int argc, char** argv) {
   if (options.version) {
     std::printf("tumbleroo %s\n", TUMBLEROO_VERSION_STRING);
     return 0;
+  }
+  if (options.headless) {
+    options.match.seed = play.seed;
+    return game::CHeadless::Run(options.match, stdout, stderr);
+  }
+  if (options.match.roundsGiven || options.match.modeGiven || !options.match.record.empty() ||
+      !options.match.replay.empty()) {
+    std::fprintf(stderr, "tumbleroo: --rounds, --mode, --record and --replay need --headless\n%s",
+                 Usage().c_str());
+    return 2;
   }
 
   engine::spLib& root = engine::spLib::Shared();
