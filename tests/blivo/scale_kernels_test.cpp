@@ -123,9 +123,9 @@ TEST(ScaleKernels, ExpandCopy) {
         r.dw = 1 + rng() % maxDw;
     }
     r.dh = 1 + rng() % maxDh;
-    Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
+    ASSERT_NO_FATAL_FAILURE(Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
       k.expandCopy(dst.View(), s.src.View(), r);
-    });
+    }));
   }
   SKIP_WITHOUT_AVX2();
 }
@@ -152,33 +152,33 @@ void ResampleOrBlur(int maxW, int maxH, blivo::ScaleFn blivo::ScaleKernels::*sca
       if (line < 4) continue;
       a = 1 + rng() % std::min(line / 2 - 1, 127);
     }
-    Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
+    ASSERT_NO_FATAL_FAILURE(Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
       const GuardedImage& src = inPlace ? dst : s.src;
       if (blur != nullptr)
         (k.*blur)(dst.View(), src.View(), r, a);
       else
         (k.*scale)(dst.View(), src.View(), r, a, b);
-    });
+    }));
   }
 }
 
 TEST(ScaleKernels, UScale) {
-  ResampleOrBlur(60, 9, &blivo::ScaleKernels::uScale, nullptr, false);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(60, 9, &blivo::ScaleKernels::uScale, nullptr, false));
   SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, VScale) {
-  ResampleOrBlur(40, 60, &blivo::ScaleKernels::vScale, nullptr, true);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(40, 60, &blivo::ScaleKernels::vScale, nullptr, true));
   SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, UBlur) {
-  ResampleOrBlur(300, 9, nullptr, &blivo::ScaleKernels::uBlur, false);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(300, 9, nullptr, &blivo::ScaleKernels::uBlur, false));
   SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, VBlur) {
-  ResampleOrBlur(40, 300, nullptr, &blivo::ScaleKernels::vBlur, true);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(40, 300, nullptr, &blivo::ScaleKernels::vBlur, true));
   SKIP_WITHOUT_AVX2();
 }
 
