@@ -598,6 +598,114 @@ bool CopyMember(const PackMember& member, int out, std::vector<uint8_t>& chunk,
   return true;
 }
 
+// What Create packs: the files (stored names, sources) and the sub-folders' stored names.
+struct Listing {
+  std::vector<PackMember> members;
+  std::vector<std::string> folderNames;
+};
+
+// Step 1 of Create: the folder's files and sub-folders, the refused entries in
+// result.skipped (sorted by name); nullopt with result.error when the folder cannot be read.
+std::optional<Listing> ListMembers(const std::string& folder, CPakArchive::CreateResult& result) {
+  std::error_code ec;
+  if (folder.empty() || !fs::is_directory(folder, ec)) {
+    result.error = "not a folder: " + folder;
+    return std::nullopt;
+  }
+  const fs::path root(folder);
+  const fs::path rootResolved = fs::canonical(root, ec);
+  if (ec) {
+    result.error = "cannot read " + folder + ": " + ec.message();
+    return std::nullopt;
+  }
+  Listing listing;
+  ListFolder(root, rootResolved, listing.members, listing.folderNames, result.skipped);
+  std::sort(result.skipped.begin(), result.skipped.end(),
+            [](const PakSkip& a, const PakSkip& b) { return a.name < b.name; });
+  return listing;
+}
+
+// Step 2: members and folders in the archive's name order; an archive without sub-folders
+// still lists one empty folder name.
+void SortListing(Listing& listing) {
+  auto byName = [](std::string_view a, std::string_view b) {
+    const int c = CPakArchive::CompareNames(a, b);
+    return c != 0 ? c < 0 : a < b;
+  };
+  std::sort(listing.members.begin(), listing.members.end(),
+            [&](const PackMember& a, const PackMember& b) { return byName(a.stored, b.stored); });
+  std::sort(listing.folderNames.begin(), listing.folderNames.end(), byName);
+  if (listing.folderNames.empty()) listing.folderNames.emplace_back();
+}
+
+// Step 3: the bytes before the members: identifier, tag, data start, and the scrambled file
+// and folder tables. dataBytes receives the size of the member data that follows.
+std::vector<uint8_t> ArchiveHead(const Listing& listing, uint64_t& dataBytes) {
+  std::string fileText;
+  dataBytes = 0;
+  for (const PackMember& member : listing.members) {
+    fileText += member.stored;
+    fileText += '\x01';
+    fileText += std::to_string(dataBytes);
+    fileText += '\x01';
+    fileText += std::to_string(member.size);
+    fileText += '\0';
+    dataBytes += member.size + 2;
+  }
+  std::string folderText;
+  for (const std::string& name : listing.folderNames) {
+    folderText += name;
+    folderText += '\0';
+  }
+  std::vector<uint8_t> head;
+  PutU32(head, CPakArchive::kIdentifier);
+  head.insert(head.end(), CPakArchive::kTag, CPakArchive::kTag + 4);
+  PutU32(head, 0);  // data start, patched below
+  PutU32(head, static_cast<uint32_t>(listing.members.size()));
+  PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(fileText)));
+  PutU32(head, static_cast<uint32_t>(listing.folderNames.size()));
+  PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(folderText)));
+  const auto dataStart = static_cast<uint32_t>(head.size() + 1);
+  for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
+  return head;
+}
+
+// Step 4: head and members (each followed by two zero bytes) written to a new file of a
+// unique name beside the target, never through a link planted there, and renamed into place,
+// so a failure never leaves half an archive. False with error set on failure.
+bool WriteArchive(const std::string& target, const std::vector<uint8_t>& head,
+                  const std::vector<PackMember>& members, std::string& error) {
+  std::string temporary;
+  UniqueFd out = CreateUniqueFile(AT_FDCWD, target + ".part-", temporary);
+  if (!out.Valid()) {
+    error = "cannot create a temporary file beside " + target + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = WriteAll(out.Get(), head.data(), head.size());
+  if (!ok) error = "cannot write " + temporary + ": " + std::strerror(errno);
+  std::vector<uint8_t> chunk(kCopyChunk);
+  const uint8_t zeros[2] = {0, 0};
+  for (size_t m = 0; ok && m < members.size(); ++m) {
+    ok = CopyMember(members[m], out.Get(), chunk, error) &&
+         WriteAll(out.Get(), zeros, sizeof zeros);
+    if (!ok && error.empty()) error = "cannot write " + temporary + ": " + std::strerror(errno);
+  }
+  if (!out.Close() && ok) {
+    ok = false;
+    error = "cannot write " + temporary + ": " + std::strerror(errno);
+  }
+  if (ok) {
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+      error = "cannot create " + target + ": " + ec.message();
+      ok = false;
+    }
+  }
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
 }  // namespace
 
 int CPakArchive::CompareNames(std::string_view a, std::string_view b) {
@@ -757,102 +865,18 @@ std::optional<std::vector<uint8_t>> CPakArchive::UnscrambleBlock(std::span<const
 CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
   CreateResult result;
   const std::string folder = TrimTrailingSlashes(folderPath);
-  std::error_code ec;
-  if (folder.empty() || !fs::is_directory(folder, ec)) {
-    result.error = "not a folder: " + folder;
-    return result;
-  }
-  const fs::path root(folder);
-  const fs::path rootResolved = fs::canonical(root, ec);
-  if (ec) {
-    result.error = "cannot read " + folder + ": " + ec.message();
-    return result;
-  }
-  std::vector<PackMember> members;
-  std::vector<std::string> folderNames;
-  ListFolder(root, rootResolved, members, folderNames, result.skipped);
-  std::sort(result.skipped.begin(), result.skipped.end(),
-            [](const PakSkip& a, const PakSkip& b) { return a.name < b.name; });
-  if (members.empty()) return result;
-
-  auto byName = [](std::string_view a, std::string_view b) {
-    const int c = CompareNames(a, b);
-    return c != 0 ? c < 0 : a < b;
-  };
-  std::sort(members.begin(), members.end(),
-            [&](const PackMember& a, const PackMember& b) { return byName(a.stored, b.stored); });
-  std::sort(folderNames.begin(), folderNames.end(), byName);
-  if (folderNames.empty()) folderNames.emplace_back();
-
-  std::string fileText;
-  uint64_t total = 0;
-  for (const PackMember& member : members) {
-    fileText += member.stored;
-    fileText += '\x01';
-    fileText += std::to_string(total);
-    fileText += '\x01';
-    fileText += std::to_string(member.size);
-    fileText += '\0';
-    total += member.size + 2;
-  }
-  std::string folderText;
-  for (const std::string& name : folderNames) {
-    folderText += name;
-    folderText += '\0';
-  }
-
-  std::vector<uint8_t> head;
-  PutU32(head, kIdentifier);
-  head.insert(head.end(), kTag, kTag + 4);
-  PutU32(head, 0);
-  PutU32(head, static_cast<uint32_t>(members.size()));
-  PutArrayBlock(head, ScrambleBlock(Utf8ToUtf16Le(fileText)));
-  PutU32(head, static_cast<uint32_t>(folderNames.size()));
-  PutArrayBlock(head, ScrambleBlock(Utf8ToUtf16Le(folderText)));
+  std::optional<Listing> listing = ListMembers(folder, result);
+  if (!listing || listing->members.empty()) return result;
+  SortListing(*listing);
+  uint64_t dataBytes = 0;
+  std::vector<uint8_t> head = ArchiveHead(*listing, dataBytes);
   // Positions are 32-bit: every member must start and end within 2 GiB.
-  if (head.size() + total > static_cast<uint64_t>(INT32_MAX)) {
+  if (head.size() + dataBytes > static_cast<uint64_t>(INT32_MAX)) {
     result.error = "folder too large for an archive (over 2 GiB)";
     return result;
   }
-  const auto dataStart = static_cast<uint32_t>(head.size() + 1);
-  for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
-
-  // Written to a new file of a unique name beside the target, never through a link planted
-  // there, and renamed into place, so a failure never leaves half an archive.
   const std::string target = folder + ".pak";
-  std::string temporary;
-  UniqueFd out = CreateUniqueFile(AT_FDCWD, target + ".part-", temporary);
-  if (!out.Valid()) {
-    result.error = "cannot create a temporary file beside " + target + ": " + std::strerror(errno);
-    return result;
-  }
-  bool ok = WriteAll(out.Get(), head.data(), head.size());
-  if (!ok) result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-  std::vector<uint8_t> chunk(kCopyChunk);
-  const uint8_t zeros[2] = {0, 0};
-  for (size_t m = 0; ok && m < members.size(); ++m) {
-    ok = CopyMember(members[m], out.Get(), chunk, result.error) &&
-         WriteAll(out.Get(), zeros, sizeof zeros);
-    if (!ok && result.error.empty()) {
-      result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-    }
-  }
-  if (!out.Close() && ok) {
-    ok = false;
-    result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-  }
-  if (ok) {
-    fs::rename(temporary, target, ec);
-    if (ec) {
-      result.error = "cannot create " + target + ": " + ec.message();
-      ok = false;
-    }
-  }
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return result;
-  }
-  result.archive = target;
+  if (WriteArchive(target, head, listing->members, result.error)) result.archive = target;
   return result;
 }
 
