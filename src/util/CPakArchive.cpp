@@ -22,6 +22,7 @@
 #include <system_error>
 #include <utility>
 
+#include "util/LeBytes.h"
 #include "util/TextCodec.h"
 
 namespace util {
@@ -29,7 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kHeaderBytes = 16;      // identifier, tag, data start, file count
-constexpr size_t kArrayHeadBytes = 10;   // dimension count, element count, lower bound
 constexpr size_t kCopyChunk = 1 << 16;
 
 struct FileCloser {
@@ -86,27 +86,13 @@ class FileSource final : public ByteSource {
   uint64_t m_size;
 };
 
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
 // A byte-array block: 2-byte dimension count, 4-byte element count, 4-byte lower bound, bytes.
 // The element count must fit in what is left of the source.
 std::optional<std::vector<uint8_t>> ReadArrayBlock(const ByteSource& src, uint64_t& offset) {
   std::array<uint8_t, kArrayHeadBytes> head{};
   if (!src.ReadAt(offset, head.size(), head.data())) return std::nullopt;
-  const uint16_t dims = static_cast<uint16_t>(head[0] | (head[1] << 8));
-  const uint32_t count = ReadU32(head.data() + 2);
+  const uint16_t dims = LoadLe16(head.data());
+  const uint32_t count = LoadLe32(head.data() + 2);
   if (dims != 1) return std::nullopt;
   offset += kArrayHeadBytes;
   if (count > src.Size() - offset) return std::nullopt;
@@ -117,9 +103,7 @@ std::optional<std::vector<uint8_t>> ReadArrayBlock(const ByteSource& src, uint64
 }
 
 void PutArrayBlock(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
-  PutU16(out, 1);
-  PutU32(out, static_cast<uint32_t>(bytes.size()));
-  PutU32(out, 0);
+  PutArrayHead(out, static_cast<uint32_t>(bytes.size()));
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
@@ -254,7 +238,7 @@ std::optional<uint32_t> ReadCount(const ByteSource& src, uint64_t& offset) {
   std::array<uint8_t, 4> bytes{};
   if (!src.ReadAt(offset, bytes.size(), bytes.data())) return std::nullopt;
   offset += bytes.size();
-  return ReadU32(bytes.data());
+  return LoadLe32(bytes.data());
 }
 
 CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart,
@@ -263,12 +247,12 @@ CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart
   const uint64_t size = src.Size();
   std::array<uint8_t, kHeaderBytes> header{};
   if (!src.ReadAt(0, header.size(), header.data())) return LoadStatus::kNotArchive;
-  if (ReadU32(header.data()) != CPakArchive::kIdentifier ||
+  if (LoadLe32(header.data()) != CPakArchive::kIdentifier ||
       std::memcmp(header.data() + 4, CPakArchive::kTag, 4) != 0) {
     return LoadStatus::kNotArchive;
   }
-  const auto start = static_cast<int32_t>(ReadU32(header.data() + 8));
-  const auto fileCount = static_cast<int32_t>(ReadU32(header.data() + 12));
+  const auto start = static_cast<int32_t>(LoadLe32(header.data() + 8));
+  const auto fileCount = static_cast<int32_t>(LoadLe32(header.data() + 12));
   if (start < 1 || static_cast<uint64_t>(start) > size + 1 || fileCount < 0) {
     return LoadStatus::kCorrupt;
   }
@@ -658,12 +642,12 @@ std::vector<uint8_t> ArchiveHead(const Listing& listing, uint64_t& dataBytes) {
     folderText += '\0';
   }
   std::vector<uint8_t> head;
-  PutU32(head, CPakArchive::kIdentifier);
+  PutLe32(head, CPakArchive::kIdentifier);
   head.insert(head.end(), CPakArchive::kTag, CPakArchive::kTag + 4);
-  PutU32(head, 0);  // data start, patched below
-  PutU32(head, static_cast<uint32_t>(listing.members.size()));
+  PutLe32(head, 0);  // data start, patched below
+  PutLe32(head, static_cast<uint32_t>(listing.members.size()));
   PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(fileText)));
-  PutU32(head, static_cast<uint32_t>(listing.folderNames.size()));
+  PutLe32(head, static_cast<uint32_t>(listing.folderNames.size()));
   PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(folderText)));
   const auto dataStart = static_cast<uint32_t>(head.size() + 1);
   for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
