@@ -120,9 +120,9 @@ BENCHMARK(BM_BBIBltHalfSize);
 
 const blivo::BlitKernels* Table(int64_t which) {
   switch (which) {
-    case 0: return &blivo::RefBlitKernels();
-    case 1: return blivo::HostIsa().sse2 ? blivo::Sse2BlitKernels() : nullptr;
-    default: return blivo::HostIsa().avx2 ? blivo::Avx2BlitKernels() : nullptr;
+    case 0: return &blivo::kBlit_Ref;
+    case 1: return blivo::HostIsa().sse2 ? &blivo::kBlit_Sse2 : nullptr;
+    default: return blivo::HostIsa().avx2 ? &blivo::kBlit_Avx2 : nullptr;
   }
 }
 
@@ -141,7 +141,7 @@ void Isa(benchmark::State& state, Call call) {
     benchmark::ClobberMemory();
   }
   MMX(0);
-  blivo::ReloadBlitKernels();
+  blivo::ReloadIsa();
   Pixels(state);
 }
 

@@ -51,9 +51,9 @@ void Check(bool ok) {
 const blivo::BlitKernels* PickTable(uint8_t which) {
   const blivo::Isa& isa = blivo::HostIsa();
   switch (which % 3) {
-    case 1: return isa.sse2 ? blivo::Sse2BlitKernels() : nullptr;
-    case 2: return isa.avx2 ? blivo::Avx2BlitKernels() : nullptr;
-    default: return &blivo::RefBlitKernels();
+    case 1: return isa.sse2 ? &blivo::kBlit_Sse2 : nullptr;
+    case 2: return isa.avx2 ? &blivo::kBlit_Avx2 : nullptr;
+    default: return &blivo::kBlit_Ref;
   }
 }
 
@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(a.GuardsIntact() && b.GuardsIntact() && map.GuardsIntact());
   }
-  blivo::ReloadBlitKernels();
+  blivo::ReloadIsa();
   MMX(0);
   return 0;
 }

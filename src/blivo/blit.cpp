@@ -42,7 +42,7 @@ void CopyWalk(const Walk& walk) {
 void KeyingWalk(const Walk& walk) {
   RowArgs args;
   args.key = walk.s.At(0, 0);
-  WalkRows(walk, ActiveBlitKernels().keying, RefBlitKernels().keying, args);
+  WalkRows(walk, ActiveBlitKernels().keying, kBlit_Ref.keying, args);
 }
 
 namespace {
@@ -72,14 +72,14 @@ BLIVO_API int32_t BBIBltAdd(void* dst, const void* src, int32_t dx, int32_t dy, 
                             int32_t h, int32_t sx, int32_t sy) {
   // The switch only picks the loop; both give the same pixels.
   const bool vector = MmxSwitch() == 1 && CpuClass() >= 4;
-  const RowFn ref = RefBlitKernels().add;
+  const RowFn ref = kBlit_Ref.add;
   return BlitRows(dst, src, dx, dy, w, h, sx, sy, vector ? ActiveBlitKernels().add : ref, ref);
 }
 
 BLIVO_API int32_t BBIBltSub(void* dst, const void* src, int32_t dx, int32_t dy, int32_t w,
                             int32_t h, int32_t sx, int32_t sy) {
   return BlitRows(dst, src, dx, dy, w, h, sx, sy, ActiveBlitKernels().sub,
-                  RefBlitKernels().sub);
+                  kBlit_Ref.sub);
 }
 
 BLIVO_API int32_t BBIBltXor(void* dst, const void* src, int32_t dx, int32_t dy, int32_t w,
@@ -144,7 +144,7 @@ BLIVO_API int32_t BBIBltHalfSize(void* dst, const void* src, int32_t dx, int32_t
   const int64_t w64 = w, h64 = h;
   if (dx + w64 > d.width || dy + h64 > d.height) return kNothing;
   if (sx + 2 * w64 > s.width || sy + 2 * h64 > s.height) return kNothing;
-  const HalfFn fast = ActiveBlitKernels().halfSize, ref = RefBlitKernels().halfSize;
+  const HalfFn fast = ActiveBlitKernels().halfSize, ref = kBlit_Ref.halfSize;
   const int64_t readBytes = 2 * w64 * 4;
   for (int32_t j = 0; j < h; ++j) {
     uint32_t* out = d.Row(dy + j) + dx;

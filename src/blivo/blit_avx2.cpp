@@ -55,13 +55,13 @@ inline void Row(uint32_t* d, const uint32_t* s, int32_t n, Vec vec, Px px) {
   for (; i < n; ++i) d[i] = px(d[i], s[i]);
 }
 
-void AddAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Add_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(d, s, n, [](__m256i a, __m256i b) { return _mm256_adds_epu8(a, b); }, AddSat);
 }
-void SubAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Sub_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(d, s, n, [](__m256i a, __m256i b) { return _mm256_subs_epu8(a, b); }, SubSat);
 }
-void HalfBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void HalfBlend_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m256i a, __m256i b) {
@@ -71,14 +71,14 @@ void HalfBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       [](uint32_t a, uint32_t b) { return HalfMean(b, a); });
 }
-void KeyingAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void Keying_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const uint32_t key = args.key;
   const __m256i k = Splat(key);
   Row(
       d, s, n, [k](__m256i a, __m256i b) { return Select(_mm256_cmpeq_epi32(b, k), a, b); },
       [key](uint32_t a, uint32_t b) { return b != key ? b : a; });
 }
-void BlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Blend_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m256i a, __m256i b) {
@@ -90,7 +90,7 @@ void BlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       BlendPixel);
 }
-void BlendMmxAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void BlendMmx_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m256i a, __m256i b) {
@@ -101,7 +101,7 @@ void BlendMmxAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       BlendMmxPixel);
 }
 template <int kMode>  // 0: single-precision chain, 1: one multiply, 2: the weight is sa
-void TrueBlendRowAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void TrueBlendRow_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const __m256 opacity = _mm256_set1_ps(args.opacity);
   const __m256 inv255 = _mm256_set1_ps(0.003921569f);
   const __m256 scale = _mm256_set1_ps(256.0f);
@@ -139,15 +139,15 @@ void TrueBlendRowAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& 
       [fade](uint32_t a, uint32_t b) { return TrueBlendPixel(a, b, fade); });
 }
 
-void TrueBlendAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void TrueBlend_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   if (args.fadeMul == 65536)
-    TrueBlendRowAvx2<2>(d, s, n, args);
+    TrueBlendRow_Avx2<2>(d, s, n, args);
   else if (args.fadeMul != 0)
-    TrueBlendRowAvx2<1>(d, s, n, args);
+    TrueBlendRow_Avx2<1>(d, s, n, args);
   else
-    TrueBlendRowAvx2<0>(d, s, n, args);
+    TrueBlendRow_Avx2<0>(d, s, n, args);
 }
-void AlphaAvx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void Alpha_Avx2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const uint32_t flags = args.flags;
   Row(
       d, s, n,
@@ -173,7 +173,7 @@ inline __m256i PairSums(__m256i x0, __m256i x1) {
   return _mm256_permute4x64_epi64(sums, _MM_SHUFFLE(3, 1, 2, 0));
 }
 
-void HalfSizeAvx2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
+void HalfSize_Avx2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
   const __m256i lane = Splat(kLaneRB);
   int32_t i = 0;
   for (; i + 8 <= n; i += 8) {
@@ -189,7 +189,7 @@ void HalfSizeAvx2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n
   for (; i < n; ++i) d[i] = Mean4(s0[2 * i], s0[2 * i + 1], s1[2 * i], s1[2 * i + 1]);
 }
 
-void FillAvx2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
+void Fill_Avx2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   const uint32_t c = colour & ~mask;
   const __m256i cv = Splat(c), mv = Splat(mask);
   int32_t i = 0;
@@ -206,13 +206,11 @@ void FillAvx2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   for (; i < n; ++i) d[i] = c | (d[i] & mask);
 }
 
-constexpr BlitKernels kAvx2 = {
-    "avx2",        AddAvx2,   SubAvx2,      HalfBlendAvx2, KeyingAvx2, BlendAvx2, BlendMmxAvx2,
-    TrueBlendAvx2, AlphaAvx2, HalfSizeAvx2, FillAvx2,
-};
-
 }  // namespace
 
-const BlitKernels* Avx2BlitKernels() { return &kAvx2; }
+const BlitKernels kBlit_Avx2 = {
+    "avx2",       Add_Avx2,   Sub_Avx2,      HalfBlend_Avx2, Keying_Avx2, Blend_Avx2,
+    BlendMmx_Avx2, TrueBlend_Avx2, Alpha_Avx2, HalfSize_Avx2, Fill_Avx2,
+};
 
 }  // namespace blivo

@@ -29,13 +29,13 @@ extern "C" {
 BLIVO_API int32_t BBIBltHalfBlend(void* dst, const void* src, int32_t dx, int32_t dy, int32_t w,
                                   int32_t h, int32_t sx, int32_t sy) {
   return BlitRows(dst, src, dx, dy, w, h, sx, sy, ActiveBlitKernels().halfBlend,
-                  RefBlitKernels().halfBlend);
+                  kBlit_Ref.halfBlend);
 }
 
 BLIVO_API int32_t BBIBltBlend(void* dst, const void* src, int32_t dx, int32_t dy, int32_t w,
                               int32_t h, int32_t sx, int32_t sy, int32_t useMMX) {
   const BlitKernels& k = ActiveBlitKernels();
-  const BlitKernels& ref = RefBlitKernels();
+  const BlitKernels& ref = kBlit_Ref;
   return useMMX != 0 ? BlitRows(dst, src, dx, dy, w, h, sx, sy, k.blendMmx, ref.blendMmx)
                      : BlitRows(dst, src, dx, dy, w, h, sx, sy, k.blend, ref.blend);
 }
@@ -50,7 +50,7 @@ BLIVO_API int32_t BBIBltTrueBlend(void* dst, const void* src, int32_t dx, int32_
   BuildFade(fade, args.opacity);
   args.fade = fade;
   args.fadeMul = FadeMultiplier(fade);
-  WalkRows(walk, ActiveBlitKernels().trueBlend, RefBlitKernels().trueBlend, args);
+  WalkRows(walk, ActiveBlitKernels().trueBlend, kBlit_Ref.trueBlend, args);
   return kDone;
 }
 
@@ -104,7 +104,7 @@ BLIVO_API int32_t BBIBltAlpha(void* dst, const void* src, int32_t dx, int32_t dy
   args.flags = (keepMax ? kAlphaKeepMax : 0u) | (keepMin ? kAlphaKeepMin : 0u) |
                (invert ? kAlphaInvert : 0u) | (subtract ? kAlphaSubtract : 0u);
   return BlitRows(dst, src, dx, dy, w, h, sx, sy, ActiveBlitKernels().alpha,
-                  RefBlitKernels().alpha, args);
+                  kBlit_Ref.alpha, args);
 }
 
 BLIVO_API uint32_t dwColorBlend(uint32_t colour1, uint32_t colour2, float fraction) {

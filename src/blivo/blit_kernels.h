@@ -1,5 +1,5 @@
-// Row kernels of the hot blits and the table that picks them: a scalar reference (always built,
-// the truth) and SSE2 / AVX2 versions chosen once from the host's instruction sets.
+// Row kernels of the hot blits: a scalar reference (the truth) and SSE2 / AVX2 tables, one of
+// which kernels.cpp makes active once from the host's instruction sets.
 // Kernels see one clipped row at a time; the exports do the clipping (bbi.h).
 #pragma once
 
@@ -34,14 +34,13 @@ struct BlitKernels {
   FillFn fill;
 };
 
-const BlitKernels& RefBlitKernels();
-const BlitKernels* Sse2BlitKernels();  // null when not built
-const BlitKernels* Avx2BlitKernels();  // null when not built
+extern const BlitKernels kBlit_Ref, kBlit_Sse2, kBlit_Avx2;
 
-// The table in use: chosen once from HostIsa(). Tests and benchmarks may swap it.
+// The table in use (kernels.cpp). Tests and benchmarks may swap it; ReloadIsa chooses again.
 const BlitKernels& ActiveBlitKernels();
 void UseBlitKernels(const BlitKernels& kernels);
-void ReloadBlitKernels();  // choose again from HostIsa()
+
+namespace {
 
 // True when writing d[0..n) forwards would overwrite a part of s[0..n) not yet read, which only
 // the scalar reference handles pixel by pixel.
@@ -49,6 +48,8 @@ inline bool ForwardHazard(const void* d, const void* s, int32_t n) {
   const auto di = reinterpret_cast<uintptr_t>(d), si = reinterpret_cast<uintptr_t>(s);
   return di > si && di - si < static_cast<uintptr_t>(n) * 4u;
 }
+
+}  // namespace
 
 // A multiplier m with fade[i] == (i * m) >> 16 for every i in 0..254 (alpha 255 is always a
 // copy), so vector kernels can weigh by one multiply instead of the single-precision chain:

@@ -1,10 +1,8 @@
-// Scalar reference rows of the hot blits (the truth the vector kernels are tested against) and
-// the once-made choice of kernel table from the host's instruction sets.
+// Scalar reference rows of the hot blits: the truth the vector kernels are tested against.
 #include "blit_kernels.h"
 
 #include <algorithm>
 
-#include "cpu.h"
 #include "pixel_math.h"
 
 namespace blivo {
@@ -61,38 +59,38 @@ namespace {
 
 // Every row walks left to right reading s[i] just before writing d[i], so overlapping rows
 // behave exactly as the documented visiting order says.
-void AddRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Add_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   for (int32_t i = 0; i < n; ++i) d[i] = AddSat(d[i], s[i]);
 }
-void SubRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Sub_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   for (int32_t i = 0; i < n; ++i) d[i] = SubSat(d[i], s[i]);
 }
-void HalfBlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void HalfBlend_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   for (int32_t i = 0; i < n; ++i) d[i] = HalfMean(s[i], d[i]);
 }
-void KeyingRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+void Keying_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
   for (int32_t i = 0; i < n; ++i) {
     const uint32_t p = s[i];
     if (p != a.key) d[i] = p;
   }
 }
-void BlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Blend_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   for (int32_t i = 0; i < n; ++i) d[i] = BlendPixel(d[i], s[i]);
 }
-void BlendMmxRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void BlendMmx_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   for (int32_t i = 0; i < n; ++i) d[i] = BlendMmxPixel(d[i], s[i]);
 }
-void TrueBlendRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+void TrueBlend_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
   for (int32_t i = 0; i < n; ++i) d[i] = TrueBlendPixel(d[i], s[i], a.fade);
 }
-void AlphaRef(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
+void Alpha_Ref(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& a) {
   for (int32_t i = 0; i < n; ++i) d[i] = AlphaPixel(d[i], s[i], a.flags);
 }
-void HalfSizeRef(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
+void HalfSize_Ref(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
   for (int32_t i = 0; i < n; ++i)
     d[i] = Mean4(s0[2 * i], s0[2 * i + 1], s1[2 * i], s1[2 * i + 1]);
 }
-void FillRef(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
+void Fill_Ref(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   const uint32_t c = colour & ~mask;
   if (mask == 0) {
     for (int32_t i = 0; i < n; ++i) d[i] = c;
@@ -101,28 +99,11 @@ void FillRef(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   }
 }
 
-constexpr BlitKernels kRef = {
-    "reference", AddRef,       SubRef,   HalfBlendRef, KeyingRef, BlendRef, BlendMmxRef,
-    TrueBlendRef, AlphaRef,    HalfSizeRef, FillRef,
-};
-
-const BlitKernels* Choose() {
-  const Isa& isa = HostIsa();
-  if (isa.avx2 && Avx2BlitKernels() != nullptr) return Avx2BlitKernels();
-  if (isa.sse2 && Sse2BlitKernels() != nullptr) return Sse2BlitKernels();
-  return &kRef;
-}
-
-const BlitKernels*& Active() {
-  static const BlitKernels* active = Choose();
-  return active;
-}
-
 }  // namespace
 
-const BlitKernels& RefBlitKernels() { return kRef; }
-const BlitKernels& ActiveBlitKernels() { return *Active(); }
-void UseBlitKernels(const BlitKernels& kernels) { Active() = &kernels; }
-void ReloadBlitKernels() { Active() = Choose(); }
+const BlitKernels kBlit_Ref = {
+    "reference",       Add_Ref,   Sub_Ref,      HalfBlend_Ref, Keying_Ref, Blend_Ref,
+    BlendMmx_Ref, TrueBlend_Ref, Alpha_Ref, HalfSize_Ref, Fill_Ref,
+};
 
 }  // namespace blivo

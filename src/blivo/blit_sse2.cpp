@@ -41,13 +41,13 @@ inline void Row(uint32_t* d, const uint32_t* s, int32_t n, Vec vec, Px px) {
   for (; i < n; ++i) d[i] = px(d[i], s[i]);
 }
 
-void AddSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Add_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(d, s, n, [](__m128i a, __m128i b) { return _mm_adds_epu8(a, b); }, AddSat);
 }
-void SubSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Sub_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(d, s, n, [](__m128i a, __m128i b) { return _mm_subs_epu8(a, b); }, SubSat);
 }
-void HalfBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void HalfBlend_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m128i a, __m128i b) {
@@ -57,14 +57,14 @@ void HalfBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       [](uint32_t a, uint32_t b) { return HalfMean(b, a); });
 }
-void KeyingSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void Keying_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const uint32_t key = args.key;
   const __m128i k = Splat(key);
   Row(
       d, s, n, [k](__m128i a, __m128i b) { return Select(_mm_cmpeq_epi32(b, k), a, b); },
       [key](uint32_t a, uint32_t b) { return b != key ? b : a; });
 }
-void BlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void Blend_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m128i a, __m128i b) {
@@ -76,7 +76,7 @@ void BlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       BlendPixel);
 }
-void BlendMmxSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
+void BlendMmx_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
   Row(
       d, s, n,
       [](__m128i a, __m128i b) {
@@ -86,7 +86,7 @@ void BlendMmxSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs&) {
       },
       BlendMmxPixel);
 }
-void TrueBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void TrueBlend_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const __m128 opacity = _mm_set1_ps(args.opacity);
   const __m128 inv255 = _mm_set1_ps(0.003921569f);
   const __m128 scale = _mm_set1_ps(256.0f);
@@ -123,7 +123,7 @@ void TrueBlendSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& arg
       },
       [fade](uint32_t a, uint32_t b) { return TrueBlendPixel(a, b, fade); });
 }
-void AlphaSse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
+void Alpha_Sse2(uint32_t* d, const uint32_t* s, int32_t n, const RowArgs& args) {
   const uint32_t flags = args.flags;
   Row(
       d, s, n,
@@ -146,7 +146,7 @@ inline __m128i PairSums(__m128i x0, __m128i x1) {
                        _mm_castps_si128(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))));
 }
 
-void HalfSizeSse2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
+void HalfSize_Sse2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n) {
   const __m128i lane = Splat(kLaneRB);
   int32_t i = 0;
   for (; i + 4 <= n; i += 4) {
@@ -162,7 +162,7 @@ void HalfSizeSse2(uint32_t* d, const uint32_t* s0, const uint32_t* s1, int32_t n
   for (; i < n; ++i) d[i] = Mean4(s0[2 * i], s0[2 * i + 1], s1[2 * i], s1[2 * i + 1]);
 }
 
-void FillSse2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
+void Fill_Sse2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   const uint32_t c = colour & ~mask;
   const __m128i cv = Splat(c), mv = Splat(mask);
   int32_t i = 0;
@@ -179,13 +179,11 @@ void FillSse2(uint32_t* d, int32_t n, uint32_t colour, uint32_t mask) {
   for (; i < n; ++i) d[i] = c | (d[i] & mask);
 }
 
-constexpr BlitKernels kSse2 = {
-    "sse2",        AddSse2,   SubSse2,      HalfBlendSse2, KeyingSse2, BlendSse2, BlendMmxSse2,
-    TrueBlendSse2, AlphaSse2, HalfSizeSse2, FillSse2,
-};
-
 }  // namespace
 
-const BlitKernels* Sse2BlitKernels() { return &kSse2; }
+const BlitKernels kBlit_Sse2 = {
+    "sse2",       Add_Sse2,   Sub_Sse2,      HalfBlend_Sse2, Keying_Sse2, Blend_Sse2,
+    BlendMmx_Sse2, TrueBlend_Sse2, Alpha_Sse2, HalfSize_Sse2, Fill_Sse2,
+};
 
 }  // namespace blivo

@@ -57,10 +57,8 @@ void VBlur_Ref(const Image& dst, const Image& src, const BlitRect& r, int32_t ra
 
 namespace {
 
-using BlurFn = void (*)(const Image&, const Image&, const BlitRect&, int32_t);
-
 int32_t Blur(void* dstBlock, const void* srcBlock, BlitRect r, int32_t radius, bool vertical,
-             BlurFn ref, BlurFn sse2, BlurFn avx2) {
+             BlurFn ScaleKernels::*kernel) {
   const Image dst = View(dstBlock);
   const Image src = View(srcBlock);
   if (!ClipBlit(dst, src, r)) return kNothing;
@@ -68,16 +66,9 @@ int32_t Blur(void* dstBlock, const void* srcBlock, BlitRect r, int32_t radius, b
   if (limit > 127) limit = 127;
   if (radius > limit) radius = limit;
   if (radius < 1) return BBIBlt(dstBlock, srcBlock, r.dx, r.dy, r.w, r.h, r.sx, r.sy);
-  BlurFn fn = ref;
-  if (!RectsOverlap(dst, r.dx, r.dy, r.w, r.h, src, r.sx, r.sy, r.w, r.h) ||
-      SameOrigin(dst, r.dx, r.dy, src, r.sx, r.sy)) {
-    const Isa& isa = HostIsa();
-    if (isa.avx2)
-      fn = avx2;
-    else if (isa.sse2)
-      fn = sse2;
-  }
-  fn(dst, src, r, radius);
+  const bool vector = !RectsOverlap(dst, r.dx, r.dy, r.w, r.h, src, r.sx, r.sy, r.w, r.h) ||
+                      SameOrigin(dst, r.dx, r.dy, src, r.sx, r.sy);
+  ((vector ? ActiveScaleKernels() : kScale_Ref).*kernel)(dst, src, r, radius);
   return kDone;
 }
 
@@ -90,13 +81,13 @@ using namespace blivo;
 extern "C" BLIVO_API int32_t BBIBltUBlur(void* dst, const void* src, int32_t dx, int32_t dy,
                                          int32_t w, int32_t h, int32_t sx, int32_t sy,
                                          int32_t radius) {
-  return Blur(dst, src, BlitRect{dx, dy, w, h, sx, sy}, radius, false, UBlur_Ref, UBlur_Sse2,
-              UBlur_Avx2);
+  return Blur(dst, src, BlitRect{dx, dy, w, h, sx, sy}, radius, false,
+              &ScaleKernels::uBlur);
 }
 
 extern "C" BLIVO_API int32_t BBIBltVBlur(void* dst, const void* src, int32_t dx, int32_t dy,
                                          int32_t w, int32_t h, int32_t sx, int32_t sy,
                                          int32_t radius) {
-  return Blur(dst, src, BlitRect{dx, dy, w, h, sx, sy}, radius, true, VBlur_Ref, VBlur_Sse2,
-              VBlur_Avx2);
+  return Blur(dst, src, BlitRect{dx, dy, w, h, sx, sy}, radius, true,
+              &ScaleKernels::vBlur);
 }

@@ -36,10 +36,10 @@ void UBlur_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
   const int32_t pairs = r.h & ~1;
   uint32_t ringA[256], ringB[256];
   for (int32_t j = 0; j < pairs; j += 2) {
-    uint32_t* da = dst.Row(r.dy + j) + r.dx;
-    uint32_t* db = dst.Row(r.dy + j + 1) + r.dx;
-    const uint32_t* sa = src.Row(r.sy + j) + r.sx;
-    const uint32_t* sb = src.Row(r.sy + j + 1) + r.sx;
+    uint32_t* da = RowOf(dst, r.dy + j) + r.dx;
+    uint32_t* db = RowOf(dst, r.dy + j + 1) + r.dx;
+    const uint32_t* sa = RowOf(src, r.sy + j) + r.sx;
+    const uint32_t* sb = RowOf(src, r.sy + j + 1) + r.sx;
     __m256i sum = _mm256_setzero_si256();
     for (int32_t k = 0; k <= rad; ++k) {
       ringA[k] = sa[k];
@@ -85,7 +85,7 @@ void VBlur_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
   __m256i ring[256];
   auto row = [&](int32_t k, int32_t x) {
     return _mm256_loadu_si256(
-        reinterpret_cast<const __m256i*>(src.Row(r.sy + k) + r.sx + x));
+        reinterpret_cast<const __m256i*>(RowOf(src, r.sy + k) + r.sx + x));
   };
   for (int32_t x = 0; x < wide; x += 8) {
     __m256i lo = zero, hi = zero;
@@ -104,7 +104,7 @@ void VBlur_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
       const __m256i q2 = DivLanes(_mm256_unpacklo_epi16(hi, zero), rcp);
       const __m256i q3 = DivLanes(_mm256_unpackhi_epi16(hi, zero), rcp);
       _mm256_storeu_si256(
-          reinterpret_cast<__m256i*>(dst.Row(r.dy + i) + r.dx + x),
+          reinterpret_cast<__m256i*>(RowOf(dst, r.dy + i) + r.dx + x),
           _mm256_packus_epi16(_mm256_packs_epi32(q0, q1), _mm256_packs_epi32(q2, q3)));
     };
     for (int32_t k = 0; k <= rad; ++k) {

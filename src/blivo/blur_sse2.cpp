@@ -34,8 +34,8 @@ void UBlur_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
   const int32_t n = r.w, rad = radius;
   uint32_t ring[256];
   for (int32_t j = 0; j < r.h; ++j) {
-    uint32_t* d = dst.Row(r.dy + j) + r.dx;
-    const uint32_t* s = src.Row(r.sy + j) + r.sx;
+    uint32_t* d = RowOf(dst, r.dy + j) + r.dx;
+    const uint32_t* s = RowOf(src, r.sy + j) + r.sx;
     __m128i sum = zero;
     for (int32_t k = 0; k <= rad; ++k) {  // rad < n / 2
       ring[k] = s[k];
@@ -74,7 +74,7 @@ void VBlur_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
   const int32_t wide = r.w & ~3;
   __m128i ring[256];
   auto row = [&](int32_t k, int32_t x) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.Row(r.sy + k) + r.sx + x));
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(RowOf(src, r.sy + k) + r.sx + x));
   };
   for (int32_t x = 0; x < wide; x += 4) {
     __m128i lo = zero, hi = zero;  // 16-bit sums of pixels 0-1 and 2-3
@@ -92,7 +92,7 @@ void VBlur_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
       const __m128i q1 = DivLanes(_mm_unpackhi_epi16(lo, zero), rcp);
       const __m128i q2 = DivLanes(_mm_unpacklo_epi16(hi, zero), rcp);
       const __m128i q3 = DivLanes(_mm_unpackhi_epi16(hi, zero), rcp);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst.Row(r.dy + i) + r.dx + x),
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(RowOf(dst, r.dy + i) + r.dx + x),
                        _mm_packus_epi16(_mm_packs_epi32(q0, q1), _mm_packs_epi32(q2, q3)));
     };
     for (int32_t k = 0; k <= rad; ++k) {

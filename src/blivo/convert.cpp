@@ -88,6 +88,8 @@ void blivo::To32From24_Ref(uint32_t* out, const uint8_t* in, int32_t n) {
              static_cast<uint32_t>(in[3 * i + 2]) << 16;
 }
 
+const blivo::ConvertKernels blivo::kConvert_Ref{"reference", blivo::To32From24_Ref};
+
 extern "C" {
 
 BLIVO_API int32_t BBIBltTo32from8(void* image, const void* bits, const void* palette,
@@ -100,8 +102,7 @@ BLIVO_API int32_t BBIBltTo32from8(void* image, const void* bits, const void* pal
 }
 
 BLIVO_API int32_t BBIBltTo32from24(void* image, const void* bits, int32_t stride) {
-  const auto row = HostIsa().avx2 ? &To32From24_Avx2 : &To32From24_Ref;
-  return FromBitmap(image, bits, stride, 3, row);
+  return FromBitmap(image, bits, stride, 3, ActiveConvertKernels().to32From24);
 }
 
 BLIVO_API int32_t BBIBltTo32from32(void* image, const void* bits, int32_t stride) {

@@ -23,4 +23,6 @@ void To32From24_Avx2(uint32_t* out, const uint8_t* in, int32_t n) {
   To32From24_Ref(out + i, in + 3 * i, n - i);
 }
 
+const ConvertKernels kConvert_Avx2{"avx2", To32From24_Avx2};
+
 }  // namespace blivo

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "kernels.h"
+
 namespace blivo {
 
 int32_t ClassifyFeatures(bool hasCpuid, uint32_t edx) {
@@ -68,6 +70,9 @@ int32_t& MmxSwitch() {
 
 const Isa& HostIsa() { return IsaStorage(); }
 
-void ReloadIsa() { IsaStorage() = DetectIsa(); }
+void ReloadIsa() {
+  IsaStorage() = DetectIsa();
+  ReloadKernels();
+}
 
 }  // namespace blivo

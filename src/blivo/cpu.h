@@ -22,7 +22,8 @@ struct Isa {
 };
 const Isa& HostIsa();
 
-// Recomputes HostIsa from the environment; tests use it after changing BLIVO_DISABLE.
+// Recomputes HostIsa from the environment and chooses every kernel table again; tests use it
+// after changing BLIVO_DISABLE.
 void ReloadIsa();
 
 }  // namespace blivo

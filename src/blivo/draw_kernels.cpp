@@ -1,8 +1,7 @@
-// Scalar reference row kernels of the drawing primitives and the choice of vector set.
+// Scalar reference row kernels of the drawing primitives.
 // Relies on pixel_math.h for the two-lane blend.
 #include "draw_kernels.h"
 
-#include "cpu.h"
 #include "pixel_math.h"
 
 namespace blivo::draw {
@@ -52,11 +51,6 @@ void GradSpan_Ref(uint32_t* row, int32_t n, const float* fx, const float* gx, co
   }
 }
 
-const Kernels& HostKernels() {
-  const Isa& isa = HostIsa();
-  if (isa.avx2) return kAvx2Kernels;
-  if (isa.sse2) return kSse2Kernels;
-  return kRefKernels;
-}
+const DrawKernels kDraw_Ref{"reference", FillSpan_Ref, BoxSpan_Ref, GradSpan_Ref};
 
 }  // namespace blivo::draw

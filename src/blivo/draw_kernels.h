@@ -1,6 +1,6 @@
 // Row kernels shared by the drawing primitives: solid and masked spans, four-corner gradient
 // spans and single-precision gradient spans. Each has a scalar reference (the truth) and SSE2 and
-// AVX2 versions that give the same bytes; Pick* chooses from blivo::HostIsa().
+// AVX2 versions that give the same bytes, gathered in one table per instruction set.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +29,8 @@ void GradFractions(float* fx, float* gx, int32_t n, int64_t num0, float denom);
 // Columns per batch of precomputed weights (kept on the stack).
 inline constexpr int32_t kBatch = 1024;
 
-struct Kernels {
+struct DrawKernels {
+  const char* name;
   FillSpanFn fill;
   BoxSpanFn box;
   GradSpanFn grad;
@@ -53,16 +54,18 @@ void BoxSpan_Avx2(uint32_t* row, int32_t n, const uint16_t* k, uint32_t left, ui
 void GradSpan_Avx2(uint32_t* row, int32_t n, const float* fx, const float* gx,
                    const float* left, const float* right);
 
-inline constexpr Kernels kRefKernels{FillSpan_Ref, BoxSpan_Ref, GradSpan_Ref};
-inline constexpr Kernels kSse2Kernels{FillSpan_Sse2, BoxSpan_Sse2, GradSpan_Sse2};
-inline constexpr Kernels kAvx2Kernels{FillSpan_Avx2, BoxSpan_Avx2, GradSpan_Avx2};
+extern const DrawKernels kDraw_Ref, kDraw_Sse2, kDraw_Avx2;
 
-// The best set this machine allows after BLIVO_DISABLE.
-const Kernels& HostKernels();
+// The table in use (kernels.cpp): the best this machine allows after BLIVO_DISABLE.
+const DrawKernels& ActiveDrawKernels();
+
+namespace {
 
 // Masked write of one pixel.
 inline uint32_t Masked(uint32_t p, uint32_t colour, uint32_t mask) {
   return (colour & ~mask) | (p & mask);
 }
+
+}  // namespace
 
 }  // namespace blivo::draw

@@ -4,13 +4,6 @@
 
 #include "draw_kernels.h"
 
-// -mfma is on for this file: keep every product rounded before its sum, as the reference does.
-#ifdef __clang__
-#pragma clang fp contract(off)
-#else
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 namespace blivo::draw {
 
 namespace {
@@ -91,5 +84,7 @@ void GradSpan_Avx2(uint32_t* row, int32_t n, const float* fx, const float* gx, c
   }
   GradSpan_Ref(row + i, n - i, fx + i, gx + i, left, right);
 }
+
+const DrawKernels kDraw_Avx2{"avx2", FillSpan_Avx2, BoxSpan_Avx2, GradSpan_Avx2};
 
 }  // namespace blivo::draw

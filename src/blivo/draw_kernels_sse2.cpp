@@ -87,4 +87,6 @@ void GradSpan_Sse2(uint32_t* row, int32_t n, const float* fx, const float* gx, c
   GradSpan_Ref(row + i, n - i, fx + i, gx + i, left, right);
 }
 
+const DrawKernels kDraw_Sse2{"sse2", FillSpan_Sse2, BoxSpan_Sse2, GradSpan_Sse2};
+
 }  // namespace blivo::draw

@@ -129,7 +129,7 @@ BLIVO_API int32_t BBIFlipLineX(void* image, int32_t x, int32_t y, int32_t count,
                         ? static_cast<int64_t>(x) + count
                         : static_cast<int64_t>(img.width);
   if (a >= b) return kNothing;
-  draw::HostKernels().fill(img.Row(y) + a, static_cast<int32_t>(b - a), colour, 0);
+  draw::ActiveDrawKernels().fill(img.Row(y) + a, static_cast<int32_t>(b - a), colour, 0);
   return kDone;
 }
 

@@ -133,7 +133,7 @@ BLIVO_API int32_t BBIDrawGradationBox(void* image, void* ramp, int32_t x1, int32
     br[c] = static_cast<float>(blivo::ByteOf(pen.At(1, 1), c));
   }
   const int32_t width = static_cast<int32_t>(w.xb - w.xa + 1);
-  const draw::GradSpanFn span = draw::HostKernels().grad;
+  const draw::GradSpanFn span = draw::ActiveDrawKernels().grad;
   // Column fractions are the same on every row: computed once per batch of columns.
   float fx[draw::kBatch], gx[draw::kBatch];
   for (int32_t c0 = 0; c0 < width; c0 += draw::kBatch) {

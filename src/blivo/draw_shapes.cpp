@@ -80,7 +80,7 @@ BLIVO_API int32_t BBIDrawColorFill(void* image, int32_t x, int32_t y, int32_t w,
   const Image img = blivo::View(image);
   blivo::Rect r{x, y, w, h};
   if (!blivo::ClipOne(img, r)) return kNothing;
-  const draw::FillSpanFn fill = draw::HostKernels().fill;
+  const draw::FillSpanFn fill = draw::ActiveDrawKernels().fill;
   for (int32_t j = 0; j < r.h; ++j) fill(img.Row(r.y + j) + r.x, r.w, colour, mask);
   return kDone;
 }
@@ -95,7 +95,7 @@ BLIVO_API int32_t BBIDrawBox(void* image, int32_t x, int32_t y, int32_t w, int32
   const int32_t i0 = static_cast<int32_t>(static_cast<int64_t>(r.x) - x);
   const int32_t j0 = static_cast<int32_t>(static_cast<int64_t>(r.y) - y);
   const int32_t rowDenom = h - 1;
-  const draw::BoxSpanFn span = draw::HostKernels().box;
+  const draw::BoxSpanFn span = draw::ActiveDrawKernels().box;
   // Column weights are the same on every row: computed once per batch of columns.
   uint16_t k[draw::kBatch];
   for (int32_t c0 = 0; c0 < r.w; c0 += draw::kBatch) {
@@ -125,7 +125,7 @@ BLIVO_API int32_t BBIDrawColorTile(void* image, int32_t x, int32_t y, int32_t w,
   if (tileW <= 0) tileW = 1;
   if (tileH <= 0) tileH = 1;
   const uint32_t colours[4] = {c0, c1, c2, c3};
-  const draw::FillSpanFn fill = draw::HostKernels().fill;
+  const draw::FillSpanFn fill = draw::ActiveDrawKernels().fill;
   for (int32_t py = r.y; py < r.y + r.h; ++py) {
     const uint32_t* pair = colours + ((py / tileH) & 1) * 2;
     uint32_t* row = img.Row(py);
@@ -166,7 +166,7 @@ BLIVO_API int32_t BBIDrawPolaCircle(void* image, int32_t cx, int32_t cy, int32_t
   using U = draw::UInt128;
   const U outer = static_cast<U>(2 * r + 1) * static_cast<U>(2 * r + 1);
   const U inner = r == 0 ? 0 : static_cast<U>(2 * r - 1) * static_cast<U>(2 * r - 1);
-  const draw::FillSpanFn fill = draw::HostKernels().fill;
+  const draw::FillSpanFn fill = draw::ActiveDrawKernels().fill;
   for (int64_t y = top; y <= bottom; ++y) {
     const int64_t dy = y - cy;
     const U dy4 = static_cast<U>(4) * static_cast<U>(dy < 0 ? -dy : dy) *

@@ -8,6 +8,9 @@
 
 namespace blivo {
 
+// Internal linkage: the vector files compile their own copies for their instruction set.
+namespace {
+
 inline constexpr uint32_t kLaneRB = 0x00FF00FFu;
 inline constexpr uint32_t kLaneAG = 0xFF00FF00u;
 
@@ -127,5 +130,7 @@ inline uint32_t Saturate(uint32_t p, float saturation) {
   };
   return (p & 0xFF000000u) | (channel(r) << 16) | (channel(g) << 8) | channel(b);
 }
+
+}  // namespace
 
 }  // namespace blivo

@@ -41,19 +41,19 @@ rowk::Combine Brend(uint32_t colour, bool darkenFirst, bool subtract) {
 extern "C" {
 
 BLIVO_API int32_t RastaRizeCopyMMX(void* dst, const void* src, int32_t count) {
-  return Copy(dst, src, count, rowk::HostKernels().copy);
+  return Copy(dst, src, count, rowk::ActiveRowKernels().copy);
 }
 BLIVO_API int32_t RastaRizeCopyPentium(void* dst, const void* src, int32_t count) {
   return Copy(dst, src, count, rowk::Copy_Ref);
 }
 BLIVO_API int32_t RastaRizeAddMMX(void* dst, const void* src, int32_t count) {
-  return Combine(dst, dst, src, count, {}, rowk::HostKernels().combine);
+  return Combine(dst, dst, src, count, {}, rowk::ActiveRowKernels().combine);
 }
 BLIVO_API int32_t RastaRizeAddPentium(void* dst, const void* src, int32_t count) {
   return Combine(dst, dst, src, count, {}, rowk::Combine_Ref);
 }
 BLIVO_API int32_t RastaRizeSubMMX(void* dst, const void* src, int32_t count) {
-  return Combine(dst, dst, src, count, {0, 0, 0, true}, rowk::HostKernels().combine);
+  return Combine(dst, dst, src, count, {0, 0, 0, true}, rowk::ActiveRowKernels().combine);
 }
 BLIVO_API int32_t RastaRizeSubPentium(void* dst, const void* src, int32_t count) {
   return Combine(dst, dst, src, count, {0, 0, 0, true}, rowk::Combine_Ref);
@@ -61,19 +61,19 @@ BLIVO_API int32_t RastaRizeSubPentium(void* dst, const void* src, int32_t count)
 
 BLIVO_API int32_t RastaRizeBrendADD(void* dst, const void* src1, const void* src2, uint32_t colour,
                                     int32_t count) {
-  return Combine(dst, src1, src2, count, Brend(colour, false, false), rowk::HostKernels().combine);
+  return Combine(dst, src1, src2, count, Brend(colour, false, false), rowk::ActiveRowKernels().combine);
 }
 BLIVO_API int32_t RastaRizeBrendSUB(void* dst, const void* src1, const void* src2, uint32_t colour,
                                     int32_t count) {
-  return Combine(dst, src1, src2, count, Brend(colour, false, true), rowk::HostKernels().combine);
+  return Combine(dst, src1, src2, count, Brend(colour, false, true), rowk::ActiveRowKernels().combine);
 }
 BLIVO_API int32_t RastaRizeBrendALTADD(void* dst, const void* src1, const void* src2,
                                        uint32_t colour, int32_t count) {
-  return Combine(dst, src1, src2, count, Brend(colour, true, false), rowk::HostKernels().combine);
+  return Combine(dst, src1, src2, count, Brend(colour, true, false), rowk::ActiveRowKernels().combine);
 }
 BLIVO_API int32_t RastaRizeBrendALTSUB(void* dst, const void* src1, const void* src2,
                                        uint32_t colour, int32_t count) {
-  return Combine(dst, src1, src2, count, Brend(colour, true, true), rowk::HostKernels().combine);
+  return Combine(dst, src1, src2, count, Brend(colour, true, true), rowk::ActiveRowKernels().combine);
 }
 
 BLIVO_API int32_t RastaRizeCopyFour(void* dst, const void* src, int32_t dstStride,

@@ -52,26 +52,17 @@ void VScale_Ref(const Image& dst, const Image& src, const BlitRect& r, int32_t n
 
 namespace {
 
-using ScaleFn = void (*)(const Image&, const Image&, const BlitRect&, int32_t, int32_t);
-
 int32_t Resample(void* dstBlock, const void* srcBlock, BlitRect r, int32_t num, int32_t den,
-                 ScaleFn ref, ScaleFn sse2, ScaleFn avx2) {
+                 ScaleFn ScaleKernels::*kernel) {
   const Image dst = View(dstBlock);
   const Image src = View(srcBlock);
   if (num > 128) num = 128;
   if (den > 128) den = 128;
   if (num <= 0 || den <= 0) return kNothing;
   if (!ClipBlit(dst, src, r)) return kNothing;
-  ScaleFn fn = ref;
-  if (!RectsOverlap(dst, r.dx, r.dy, r.w, r.h, src, r.sx, r.sy, r.w, r.h) ||
-      SameOrigin(dst, r.dx, r.dy, src, r.sx, r.sy)) {
-    const Isa& isa = HostIsa();
-    if (isa.avx2)
-      fn = avx2;
-    else if (isa.sse2)
-      fn = sse2;
-  }
-  fn(dst, src, r, num, den);
+  const bool vector = !RectsOverlap(dst, r.dx, r.dy, r.w, r.h, src, r.sx, r.sy, r.w, r.h) ||
+                      SameOrigin(dst, r.dx, r.dy, src, r.sx, r.sy);
+  ((vector ? ActiveScaleKernels() : kScale_Ref).*kernel)(dst, src, r, num, den);
   return kDone;
 }
 
@@ -84,13 +75,13 @@ using namespace blivo;
 extern "C" BLIVO_API int32_t BBIBltUScale(void* dst, const void* src, int32_t dx, int32_t dy,
                                           int32_t w, int32_t h, int32_t sx, int32_t sy,
                                           int32_t num, int32_t den) {
-  return Resample(dst, src, BlitRect{dx, dy, w, h, sx, sy}, num, den, UScale_Ref, UScale_Sse2,
-                  UScale_Avx2);
+  return Resample(dst, src, BlitRect{dx, dy, w, h, sx, sy}, num, den,
+                  &ScaleKernels::uScale);
 }
 
 extern "C" BLIVO_API int32_t BBIBltVScale(void* dst, const void* src, int32_t dx, int32_t dy,
                                           int32_t w, int32_t h, int32_t sx, int32_t sy,
                                           int32_t num, int32_t den) {
-  return Resample(dst, src, BlitRect{dx, dy, w, h, sx, sy}, num, den, VScale_Ref, VScale_Sse2,
-                  VScale_Avx2);
+  return Resample(dst, src, BlitRect{dx, dy, w, h, sx, sy}, num, den,
+                  &ScaleKernels::vScale);
 }

@@ -24,10 +24,10 @@ void UScale_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
   const int32_t pairs = r.h & ~1;
   const __m128i full = _mm_set1_epi16(static_cast<int16_t>(num));
   for (int32_t j = 0; j < pairs; j += 2) {
-    uint32_t* da = dst.Row(r.dy + j) + r.dx;
-    uint32_t* db = dst.Row(r.dy + j + 1) + r.dx;
-    const uint32_t* sa = src.Row(r.sy + j) + r.sx;
-    const uint32_t* sb = src.Row(r.sy + j + 1) + r.sx;
+    uint32_t* da = RowOf(dst, r.dy + j) + r.dx;
+    uint32_t* db = RowOf(dst, r.dy + j + 1) + r.dx;
+    const uint32_t* sa = RowOf(src, r.sy + j) + r.sx;
+    const uint32_t* sb = RowOf(src, r.sy + j + 1) + r.sx;
     auto pix = [&](int32_t k) {
       const uint64_t both = (static_cast<uint64_t>(sb[k]) << 32) | sa[k];
       return _mm_cvtepu8_epi16(_mm_cvtsi64_si128(static_cast<long long>(both)));
@@ -65,7 +65,7 @@ void VScale_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
   BoxSpan b{};
   while (walk.Next(i, b)) {
     const __m256 rcp = _mm256_set1_ps(kRcp.v[b.count]);
-    uint32_t* d = dst.Row(r.dy + i) + r.dx;
+    uint32_t* d = RowOf(dst, r.dy + i) + r.dx;
     for (int32_t x = 0; x < wide; x += 8) {
       // lo: pixels 0-1 and 4-5, hi: 2-3 and 6-7 (unpack works within 128-bit lanes).
       __m256i lo = zero, hi = zero;
@@ -73,7 +73,7 @@ void VScale_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
         const int32_t wgt = k == b.first ? b.headWeight : (k == b.last ? b.tailWeight : num);
         const __m256i wv = _mm256_set1_epi16(static_cast<int16_t>(wgt));
         const __m256i p = _mm256_loadu_si256(
-            reinterpret_cast<const __m256i*>(src.Row(r.sy + k) + r.sx + x));
+            reinterpret_cast<const __m256i*>(RowOf(src, r.sy + k) + r.sx + x));
         lo = _mm256_add_epi16(lo, _mm256_mullo_epi16(_mm256_unpacklo_epi8(p, zero), wv));
         hi = _mm256_add_epi16(hi, _mm256_mullo_epi16(_mm256_unpackhi_epi8(p, zero), wv));
       }

@@ -25,8 +25,8 @@ void UScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
   const __m128i zero = _mm_setzero_si128();
   const __m128i full = _mm_set1_epi16(static_cast<int16_t>(num));
   for (int32_t j = 0; j < r.h; ++j) {
-    uint32_t* d = dst.Row(r.dy + j) + r.dx;
-    const uint32_t* s = src.Row(r.sy + j) + r.sx;
+    uint32_t* d = RowOf(dst, r.dy + j) + r.dx;
+    const uint32_t* s = RowOf(src, r.sy + j) + r.sx;
     auto pix = [&](int32_t k) {
       return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(s[k])), zero);
     };
@@ -56,14 +56,14 @@ void VScale_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t 
   BoxSpan b{};
   while (walk.Next(i, b)) {
     const __m128 rcp = _mm_set1_ps(kRcp.v[b.count]);
-    uint32_t* d = dst.Row(r.dy + i) + r.dx;
+    uint32_t* d = RowOf(dst, r.dy + i) + r.dx;
     for (int32_t x = 0; x < wide; x += 4) {
       __m128i lo = zero, hi = zero;
       for (int32_t k = b.first; k <= b.last; ++k) {
         const int32_t wgt = k == b.first ? b.headWeight : (k == b.last ? b.tailWeight : num);
         const __m128i wv = _mm_set1_epi16(static_cast<int16_t>(wgt));
         const __m128i p =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.Row(r.sy + k) + r.sx + x));
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(RowOf(src, r.sy + k) + r.sx + x));
         lo = _mm_add_epi16(lo, _mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), wv));
         hi = _mm_add_epi16(hi, _mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), wv));
       }

@@ -1,7 +1,6 @@
-// Scalar reference row kernels of the raw families and the choice of vector set.
+// Scalar reference row kernels of the raw families.
 #include "row_kernels.h"
 
-#include "cpu.h"
 #include "pixel_math.h"
 #include "rows.h"
 
@@ -24,10 +23,6 @@ void Combine_Ref(void* dst, const void* a, const void* b, int64_t n, const Combi
   }
 }
 
-const Kernels& HostKernels() {
-  const Isa& isa = HostIsa();
-  if (isa.avx2) return kAvx2Kernels;
-  return isa.sse2 ? kSse2Kernels : kRefKernels;
-}
+const RowKernels kRows_Ref{"reference", Copy_Ref, Combine_Ref};
 
 }  // namespace blivo::rowk

@@ -28,16 +28,17 @@ void Combine_Sse2(void* dst, const void* a, const void* b, int64_t n, const Comb
 void Copy_Avx2(void* dst, const void* src, int64_t n);
 void Combine_Avx2(void* dst, const void* a, const void* b, int64_t n, const Combine& op);
 
-struct Kernels {
+struct RowKernels {
+  const char* name;
   CopyFn copy;
   CombineFn combine;
 };
-inline constexpr Kernels kRefKernels{Copy_Ref, Combine_Ref};
-inline constexpr Kernels kSse2Kernels{Copy_Sse2, Combine_Sse2};
-inline constexpr Kernels kAvx2Kernels{Copy_Avx2, Combine_Avx2};
+extern const RowKernels kRows_Ref, kRows_Sse2, kRows_Avx2;
 
-// The best set this machine allows after BLIVO_DISABLE.
-const Kernels& HostKernels();
+// The table in use (kernels.cpp): the best this machine allows after BLIVO_DISABLE.
+const RowKernels& ActiveRowKernels();
+
+namespace {
 
 // True when [p, p + bytes) and [q, q + bytes) share a byte but do not start together.
 inline bool PartlyOverlap(const void* p, const void* q, int64_t bytes) {
@@ -46,5 +47,7 @@ inline bool PartlyOverlap(const void* p, const void* q, int64_t bytes) {
   const auto n = static_cast<uintptr_t>(bytes);
   return a < b ? b - a < n : a - b < n;
 }
+
+}  // namespace
 
 }  // namespace blivo::rowk

@@ -39,4 +39,6 @@ void Combine_Avx2(void* dst, const void* a, const void* b, int64_t n, const Comb
   Combine_Ref(d + 4 * i, pa + 4 * i, pb + 4 * i, n - i, op);
 }
 
+const RowKernels kRows_Avx2{"avx2", Copy_Avx2, Combine_Avx2};
+
 }  // namespace blivo::rowk

@@ -38,4 +38,6 @@ void Combine_Sse2(void* dst, const void* a, const void* b, int64_t n, const Comb
   Combine_Ref(d + 4 * i, pa + 4 * i, pb + 4 * i, n - i, op);
 }
 
+const RowKernels kRows_Sse2{"sse2", Copy_Sse2, Combine_Sse2};
+
 }  // namespace blivo::rowk

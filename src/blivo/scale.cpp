@@ -72,6 +72,9 @@ void ExpandCopy_Ref(const Image& dst, const Image& src, const ScaledRect& r) {
               [](uint32_t, uint32_t s, int32_t, int32_t, int32_t, int32_t) { return s; });
 }
 
+const ScaleKernels kScale_Ref{"reference", ExpandCopy_Ref, UScale_Ref, VScale_Ref, UBlur_Ref,
+                              VBlur_Ref};
+
 namespace {
 
 void FadeTable(float opacity, uint32_t (&v)[256]) {
@@ -88,9 +91,7 @@ bool TakeOpacity(float& opacity) {
 void ExpandCopyBest(const Image& dst, const Image& src, const ScaledRect& r) {
   // The vector kernels keep a column table on the stack, sized for the widest real image.
   if (r.dw <= 8192 && !RectsOverlap(dst, r.dx, r.dy, r.dw, r.dh, src, r.sx, r.sy, r.sw, r.sh)) {
-    const Isa& isa = HostIsa();
-    if (isa.avx2) return ExpandCopy_Avx2(dst, src, r);
-    if (isa.sse2) return ExpandCopy_Sse2(dst, src, r);
+    return ActiveScaleKernels().expandCopy(dst, src, r);
   }
   ExpandCopy_Ref(dst, src, r);
 }

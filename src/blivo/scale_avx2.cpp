@@ -34,13 +34,13 @@ void ExpandCopy_Avx2(const Image& dst, const Image& src, const ScaledRect& r) {
       ++srcRow;
     }
     rowAcc += r.sh;
-    uint32_t* d = dst.Row(r.dy + j) + r.dx;
+    uint32_t* d = RowOf(dst, r.dy + j) + r.dx;
     if (srcRow == lastRow) {
-      std::memcpy(d, dst.Row(r.dy + j - 1) + r.dx, rowBytes);
+      std::memcpy(d, RowOf(dst, r.dy + j - 1) + r.dx, rowBytes);
       continue;
     }
     lastRow = srcRow;
-    const uint32_t* s = src.Row(srcRow) + r.sx;
+    const uint32_t* s = RowOf(src, srcRow) + r.sx;
     if (equal) {
       std::memcpy(d, s, rowBytes);
     } else if (doubling) {
@@ -66,5 +66,8 @@ void ExpandCopy_Avx2(const Image& dst, const Image& src, const ScaledRect& r) {
     }
   }
 }
+
+const ScaleKernels kScale_Avx2{"avx2", ExpandCopy_Avx2, UScale_Avx2, VScale_Avx2,
+                               UBlur_Avx2, VBlur_Avx2};
 
 }  // namespace blivo

@@ -1,6 +1,6 @@
 // Kernels of the scaling family on already clipped rectangles: a scalar reference per operation
 // (the truth) and the vector variants that must match it byte for byte. The exports in scale.cpp,
-// resample.cpp and blur.cpp clip, then pick a kernel from HostIsa(). Relies on bbi.h.
+// resample.cpp and blur.cpp clip, then call the active table's kernel. Relies on bbi.h.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +37,31 @@ void UBlur_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t r
 void VBlur_Sse2(const Image& dst, const Image& src, const BlitRect& r, int32_t radius);
 void UBlur_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t radius);
 void VBlur_Avx2(const Image& dst, const Image& src, const BlitRect& r, int32_t radius);
+
+using ExpandFn = void (*)(const Image& dst, const Image& src, const ScaledRect& r);
+using ScaleFn = void (*)(const Image& dst, const Image& src, const BlitRect& r, int32_t num,
+                         int32_t den);
+using BlurFn = void (*)(const Image& dst, const Image& src, const BlitRect& r, int32_t radius);
+
+struct ScaleKernels {
+  const char* name;
+  ExpandFn expandCopy;
+  ScaleFn uScale, vScale;
+  BlurFn uBlur, vBlur;
+};
+extern const ScaleKernels kScale_Ref, kScale_Sse2, kScale_Avx2;
+
+// The table in use (kernels.cpp).
+const ScaleKernels& ActiveScaleKernels();
+
+// Helpers of the instruction-set files below have internal linkage, so every file keeps its
+// own copy compiled for its own instruction set.
+namespace {
+
+// Row y of an image (Image::Row would be one shared copy for every instruction set).
+inline uint32_t* RowOf(const Image& img, int32_t y) {
+  return reinterpret_cast<uint32_t*>(img.pixels + static_cast<intptr_t>(y) * img.stride);
+}
 
 // floor(s / n) for 0 <= s <= 65535 and 1 <= n <= 255 as trunc((s + 0.5) * (1/n as float)):
 // the half keeps every quotient at least 1/512 away from an integer, far more than the float
@@ -133,5 +158,7 @@ class BoxWalk {
   int32_t m_i = 0, m_m = 0, m_shift = 0;
   BoxSpan m_pattern[128];
 };
+
+}  // namespace
 
 }  // namespace blivo

@@ -7,6 +7,9 @@
 
 namespace blivo {
 
+// Internal linkage: the vector files compile their own copies for their instruction set.
+namespace {
+
 // 0xAARRGGBB -> 0x00AA00RR00GG00BB.
 inline uint64_t Widen16(uint32_t p) {
   const uint64_t v = p;
@@ -37,5 +40,7 @@ inline uint32_t DivFields16(uint64_t sum, uint32_t n) {
   };
   return (field(3) << 24) | (field(2) << 16) | (field(1) << 8) | field(0);
 }
+
+}  // namespace
 
 }  // namespace blivo

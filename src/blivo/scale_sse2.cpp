@@ -35,13 +35,13 @@ void ExpandCopy_Sse2(const Image& dst, const Image& src, const ScaledRect& r) {
       ++srcRow;
     }
     rowAcc += r.sh;
-    uint32_t* d = dst.Row(r.dy + j) + r.dx;
+    uint32_t* d = RowOf(dst, r.dy + j) + r.dx;
     if (srcRow == lastRow) {
-      std::memcpy(d, dst.Row(r.dy + j - 1) + r.dx, rowBytes);
+      std::memcpy(d, RowOf(dst, r.dy + j - 1) + r.dx, rowBytes);
       continue;
     }
     lastRow = srcRow;
-    const uint32_t* s = src.Row(srcRow) + r.sx;
+    const uint32_t* s = RowOf(src, srcRow) + r.sx;
     if (equal) {
       std::memcpy(d, s, rowBytes);
     } else if (doubling) {
@@ -57,5 +57,8 @@ void ExpandCopy_Sse2(const Image& dst, const Image& src, const ScaledRect& r) {
     }
   }
 }
+
+const ScaleKernels kScale_Sse2{"sse2", ExpandCopy_Sse2, UScale_Sse2, VScale_Sse2,
+                               UBlur_Sse2, VBlur_Sse2};
 
 }  // namespace blivo

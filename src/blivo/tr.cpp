@@ -21,7 +21,7 @@ struct Tr8888 {
   static bool SameKey(Pixel p, Pixel key) { return ((p ^ key) & 0x00FFFFFFu) == 0; }
   static bool Rows(blivo::desc::Member m, uint8_t* d, const uint8_t* s, int32_t n) {
     namespace rowk = blivo::rowk;
-    const rowk::Kernels& k = rowk::HostKernels();
+    const rowk::RowKernels& k = rowk::ActiveRowKernels();
     switch (m) {
       case blivo::desc::Member::kMov:
         k.copy(d, s, n);

@@ -16,7 +16,7 @@ using rows::Store32;
 // whatever happened, which is what their callers have always been given.
 int32_t Saturating(void* dst, const void* src, int32_t dstStride, int32_t srcStride, int32_t width,
                    int32_t count, const rowk::Combine& op, bool darkenDst) {
-  const rowk::CombineFn combine = rowk::HostKernels().combine;
+  const rowk::CombineFn combine = rowk::ActiveRowKernels().combine;
   rowk::Combine k = op;
   if (darkenDst) {
     k.darkA = op.darkB;
@@ -150,7 +150,7 @@ BLIVO_API int32_t UsdBrendALTSUB(void* dst, const void* src, int32_t dstStride, 
 
 BLIVO_API int32_t UsdCopy(void* dst, const void* src, int32_t dstStride, int32_t srcStride,
                           int32_t width, int32_t rows) {
-  const auto copy = blivo::rowk::HostKernels().copy;
+  const auto copy = blivo::rowk::ActiveRowKernels().copy;
   return rows::Result(
       rows::WalkTwo(dst, src, dstStride, srcStride, width, rows, 4, 4,
                     [&](uint8_t* d, const uint8_t* s, int32_t) { copy(d, s, width); }));

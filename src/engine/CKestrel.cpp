@@ -2,6 +2,7 @@
 #include "engine/CKestrel.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/CDesktop.h"
 
@@ -90,7 +91,9 @@ int32_t CKestrel::ChooseDepth() const {
 void CKestrel::Connect(platform::CWindow* form, bool invisible) {
   if (form == nullptr) return;
   UnConnect();
-  if (!form->Loaded()) form->Load();
+  // Without a native window the engine still connects (headless runs), but says why.
+  if (!form->Loaded() && !form->Load())
+    std::fprintf(stderr, "kestrel: no window: %s\n", form->LastError().c_str());
   m_window = form;
   Hook();
   m_root.Connect(*form);
@@ -111,7 +114,12 @@ void CKestrel::Connect(platform::CWindow* form, bool invisible) {
       p.attachZBuffer = Config.ddAttachZBuffer;
       p.textureCompress = Config.ddTextureCompress;
       p.disable32BitTexture = Config.ddDisable32BitTexture;
-      display->Start(p);
+      // The frame controller runs on without a display (nothing is presented) rather than
+      // stop the program, and says so.
+      if (!display->Start(p)) {
+        std::fprintf(stderr, "kestrel: the display device did not start (%dx%d, %d bits)\n",
+                     p.width, p.height, p.pixelBits);
+      }
     }
   }
   if (Config.diInit) {
@@ -366,7 +374,8 @@ void CKestrel::SelectDebugPage(int32_t page) {
 void CKestrel::ToggleFullscreen() {
   IDisplayDevice* display = m_root.DisplayDevice();
   if (display == nullptr || !display->Started()) return;
-  display->ToggleFullscreen(!display->IsFullscreen());
+  if (!display->ToggleFullscreen(!display->IsFullscreen()))
+    std::fprintf(stderr, "kestrel: the display device did not switch screen modes\n");
   Config.PaintAllFlag = true;
 }
 

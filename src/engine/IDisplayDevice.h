@@ -30,9 +30,9 @@ class IDisplayDevice {
 
   // (Re)creates every display object for the engine root's window; false when there is no
   // window or the window cannot be drawn to (the display then stays stopped).
-  virtual bool Start(const DisplayParams& params) = 0;
+  [[nodiscard]] virtual bool Start(const DisplayParams& params) = 0;
   // Starts again with the stored parameters and the new full-screen flag.
-  virtual bool ToggleFullscreen(bool fullscreen) = 0;
+  [[nodiscard]] virtual bool ToggleFullscreen(bool fullscreen) = 0;
   // The release half of spLib::DirectDrawExit (the engine root raises TerminateDraw first).
   virtual void Stop() = 0;
   [[nodiscard]] virtual bool Started() const = 0;

@@ -1,6 +1,8 @@
 // Window watcher: close query and unload handlers.
 #include "game/CForm.h"
 
+#include <cstdio>
+
 namespace game {
 
 CForm::~CForm() {
@@ -33,7 +35,8 @@ void CForm::SetForm(platform::CWindow* form) {
     m_break = true;
     cancel = 1;
   });
-  form->Load();
+  if (!form->Load())
+    std::fprintf(stderr, "tumbleroo: no window: %s\n", form->LastError().c_str());
 }
 
 }  // namespace game

@@ -14,7 +14,7 @@ class CDesktop {
 
   // Starts SDL's video and timer services; false with the reason when that fails (the video
   // driver asked for, or those SDL could try, and SDL's error).
-  static bool Start(std::string& error);
+  [[nodiscard]] static bool Start(std::string& error);
   static void Stop();
   [[nodiscard]] static bool Started();
   // True when no real display exists (dummy / offscreen video): nothing may block on a dialog.

@@ -40,7 +40,7 @@ class CWindow {
 
   // Creates the native window, hidden, with a drawing area of width x height. false (and the
   // reason in LastError) when the video system is not started or refuses.
-  bool Load();
+  [[nodiscard]] bool Load();
   [[nodiscard]] bool Loaded() const;
   void Show();
   void Hide();

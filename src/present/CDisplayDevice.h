@@ -41,8 +41,8 @@ class CDisplayDevice final : public engine::IDisplayDevice, public IGraphicsTarg
   CDisplayDevice(const CDisplayDevice&) = delete;
   CDisplayDevice& operator=(const CDisplayDevice&) = delete;
 
-  bool Start(const engine::DisplayParams& params) override;
-  bool ToggleFullscreen(bool fullscreen) override;
+  [[nodiscard]] bool Start(const engine::DisplayParams& params) override;
+  [[nodiscard]] bool ToggleFullscreen(bool fullscreen) override;
   void Stop() override;
   [[nodiscard]] bool Started() const override { return m_started; }
   [[nodiscard]] bool IsFullscreen() const override { return m_params.fullscreen; }

@@ -220,7 +220,7 @@ int32_t CmsWAV::SaveToW1(const std::string& filename, int32_t wMode) {
   util::CApi& files = SoundFiles();
   std::string path = filename;
   files.ExepathAddition(path);
-  files.FileDelete(path);
+  (void)files.FileDelete(path);  // a missing file is fine: the write below creates it
   bool encoded = false;
   const std::vector<uint8_t> bytes = BuildContainer(m_header, m_samples, wMode == 2, encoded);
   return WriteWholeFile(path, bytes) ? 0 : 1;

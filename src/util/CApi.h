@@ -236,16 +236,16 @@ class CApi {
   // local time; "" when the file is missing.
   std::string GetFileVersion(std::string fullPath);
   std::string GetFileCreated(std::string fullPath);
-  bool FileDelete(std::string fullPath);
+  [[nodiscard]] bool FileDelete(std::string fullPath);
   // Destination first. A move never replaces an existing file; a copy does.
-  bool FileMove(std::string dst, std::string src);
-  bool FileCopy(std::string dst, std::string src);
+  [[nodiscard]] bool FileMove(std::string dst, std::string src);
+  [[nodiscard]] bool FileCopy(std::string dst, std::string src);
   // With a non-empty checkPath, nothing happens unless every folder touched lies under it
   // (case-insensitive, after "." and ".." are resolved).
-  bool FolderDelete(std::string fullPath, std::string checkPath = {});
-  bool FolderMove(std::string srcPath, std::string dstPath, std::string checkPath = {});
-  bool FolderCopy(std::string srcPath, std::string dstPath, std::string checkPath = {});
-  bool MakeDir(std::string directoryName);
+  [[nodiscard]] bool FolderDelete(std::string fullPath, std::string checkPath = {});
+  [[nodiscard]] bool FolderMove(std::string srcPath, std::string dstPath, std::string checkPath = {});
+  [[nodiscard]] bool FolderCopy(std::string srcPath, std::string dstPath, std::string checkPath = {});
+  [[nodiscard]] bool MakeDir(std::string directoryName);
 
   // File attributes as the listing filters see them.
   static constexpr int32_t kAttrReadOnly = 1;  // not writable by us

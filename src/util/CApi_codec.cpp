@@ -6,19 +6,11 @@
 #include <climits>
 
 #include "platform/CBlivoBinding.h"
+#include "util/LeBytes.h"
 
 namespace util {
 
 namespace {
-
-uint32_t ReadLe32(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-void WriteLe32(uint8_t* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -64,9 +56,9 @@ int32_t CApi::EncodeBlock(std::span<const uint8_t> src, int32_t mode,
   int32_t outLen = 0;
   if (encode(src.data(), out.data() + kBlockHeaderBytes, n, &outLen) != 0) return 1;
   if (outLen < 0 || outLen > n) return 1;
-  WriteLe32(out.data(), kBlockIdentifier);
-  WriteLe32(out.data() + 4, static_cast<uint32_t>(mode));
-  WriteLe32(out.data() + 8, static_cast<uint32_t>(n));
+  StoreLe32(out.data(), kBlockIdentifier);
+  StoreLe32(out.data() + 4, static_cast<uint32_t>(mode));
+  StoreLe32(out.data() + 8, static_cast<uint32_t>(n));
   out.resize(kBlockHeaderBytes + static_cast<size_t>(outLen));
   block = std::move(out);
   return 0;
@@ -75,9 +67,9 @@ int32_t CApi::EncodeBlock(std::span<const uint8_t> src, int32_t mode,
 int32_t CApi::DecodeBlock(std::span<const uint8_t> block, const BlockDecoders& decoders,
                           std::vector<uint8_t>& dst) {
   if (block.size() < kBlockHeaderBytes) return 1;
-  if (ReadLe32(block, 0) != kBlockIdentifier) return 1;
-  const auto mode = static_cast<int32_t>(ReadLe32(block, 4));
-  const auto n = static_cast<int32_t>(ReadLe32(block, 8));
+  if (LoadLe32(block.data()) != kBlockIdentifier) return 1;
+  const auto mode = static_cast<int32_t>(LoadLe32(block.data() + 4));
+  const auto n = static_cast<int32_t>(LoadLe32(block.data() + 8));
   if (mode < 0 || mode > 2) return 1;
   const std::span<const uint8_t> stream = block.subspan(kBlockHeaderBytes);
   if (stream.size() > static_cast<size_t>(INT32_MAX)) return 1;

@@ -12,6 +12,7 @@
 
 #include "platform/CCodePage.h"
 #include "util/CPakArchive.h"
+#include "util/LeBytes.h"
 #include "util/TextCodec.h"
 
 namespace util {
@@ -78,15 +79,6 @@ int DigitValue(char c, unsigned base) {
   else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
   else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
   return v >= 0 && static_cast<unsigned>(v) < base ? v : -1;
-}
-
-uint32_t ReadLe32(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 constexpr std::string_view kFullWidthDigits[10] = {"０", "１", "２", "３", "４",
@@ -317,9 +309,9 @@ std::string CApi::DecodeTextBytes(std::span<const uint8_t> bytes) {
   if (end > 0) return std::string(reinterpret_cast<const char*>(bytes.data()), end);
   // The scrambled format: 0, "DATA", the block length, the block.
   if (bytes.size() < 12) return {};
-  if (ReadLe32(bytes, 0) != 0 || std::string_view(reinterpret_cast<const char*>(bytes.data()) + 4, 4) != "DATA")
+  if (LoadLe32(bytes.data()) != 0 || std::string_view(reinterpret_cast<const char*>(bytes.data()) + 4, 4) != "DATA")
     return {};
-  const uint32_t length = ReadLe32(bytes, 8);
+  const uint32_t length = LoadLe32(bytes.data() + 8);
   if (length < CPakArchive::kBlockOverhead + 1 || length > bytes.size() - 12) return {};
   const auto text = CPakArchive::UnscrambleBlock(bytes.subspan(12, length));
   if (!text) return {};

@@ -22,6 +22,7 @@
 #include <system_error>
 #include <utility>
 
+#include "util/LeBytes.h"
 #include "util/TextCodec.h"
 
 namespace util {
@@ -29,7 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kHeaderBytes = 16;      // identifier, tag, data start, file count
-constexpr size_t kArrayHeadBytes = 10;   // dimension count, element count, lower bound
 constexpr size_t kCopyChunk = 1 << 16;
 
 struct FileCloser {
@@ -86,27 +86,13 @@ class FileSource final : public ByteSource {
   uint64_t m_size;
 };
 
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
 // A byte-array block: 2-byte dimension count, 4-byte element count, 4-byte lower bound, bytes.
 // The element count must fit in what is left of the source.
 std::optional<std::vector<uint8_t>> ReadArrayBlock(const ByteSource& src, uint64_t& offset) {
   std::array<uint8_t, kArrayHeadBytes> head{};
   if (!src.ReadAt(offset, head.size(), head.data())) return std::nullopt;
-  const uint16_t dims = static_cast<uint16_t>(head[0] | (head[1] << 8));
-  const uint32_t count = ReadU32(head.data() + 2);
+  const uint16_t dims = LoadLe16(head.data());
+  const uint32_t count = LoadLe32(head.data() + 2);
   if (dims != 1) return std::nullopt;
   offset += kArrayHeadBytes;
   if (count > src.Size() - offset) return std::nullopt;
@@ -117,9 +103,7 @@ std::optional<std::vector<uint8_t>> ReadArrayBlock(const ByteSource& src, uint64
 }
 
 void PutArrayBlock(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
-  PutU16(out, 1);
-  PutU32(out, static_cast<uint32_t>(bytes.size()));
-  PutU32(out, 0);
+  PutArrayHead(out, static_cast<uint32_t>(bytes.size()));
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
@@ -254,7 +238,7 @@ std::optional<uint32_t> ReadCount(const ByteSource& src, uint64_t& offset) {
   std::array<uint8_t, 4> bytes{};
   if (!src.ReadAt(offset, bytes.size(), bytes.data())) return std::nullopt;
   offset += bytes.size();
-  return ReadU32(bytes.data());
+  return LoadLe32(bytes.data());
 }
 
 CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart,
@@ -263,12 +247,12 @@ CPakArchive::LoadStatus ParseDirectory(const ByteSource& src, int32_t& dataStart
   const uint64_t size = src.Size();
   std::array<uint8_t, kHeaderBytes> header{};
   if (!src.ReadAt(0, header.size(), header.data())) return LoadStatus::kNotArchive;
-  if (ReadU32(header.data()) != CPakArchive::kIdentifier ||
+  if (LoadLe32(header.data()) != CPakArchive::kIdentifier ||
       std::memcmp(header.data() + 4, CPakArchive::kTag, 4) != 0) {
     return LoadStatus::kNotArchive;
   }
-  const auto start = static_cast<int32_t>(ReadU32(header.data() + 8));
-  const auto fileCount = static_cast<int32_t>(ReadU32(header.data() + 12));
+  const auto start = static_cast<int32_t>(LoadLe32(header.data() + 8));
+  const auto fileCount = static_cast<int32_t>(LoadLe32(header.data() + 12));
   if (start < 1 || static_cast<uint64_t>(start) > size + 1 || fileCount < 0) {
     return LoadStatus::kCorrupt;
   }
@@ -598,6 +582,114 @@ bool CopyMember(const PackMember& member, int out, std::vector<uint8_t>& chunk,
   return true;
 }
 
+// What Create packs: the files (stored names, sources) and the sub-folders' stored names.
+struct Listing {
+  std::vector<PackMember> members;
+  std::vector<std::string> folderNames;
+};
+
+// Step 1 of Create: the folder's files and sub-folders, the refused entries in
+// result.skipped (sorted by name); nullopt with result.error when the folder cannot be read.
+std::optional<Listing> ListMembers(const std::string& folder, CPakArchive::CreateResult& result) {
+  std::error_code ec;
+  if (folder.empty() || !fs::is_directory(folder, ec)) {
+    result.error = "not a folder: " + folder;
+    return std::nullopt;
+  }
+  const fs::path root(folder);
+  const fs::path rootResolved = fs::canonical(root, ec);
+  if (ec) {
+    result.error = "cannot read " + folder + ": " + ec.message();
+    return std::nullopt;
+  }
+  Listing listing;
+  ListFolder(root, rootResolved, listing.members, listing.folderNames, result.skipped);
+  std::sort(result.skipped.begin(), result.skipped.end(),
+            [](const PakSkip& a, const PakSkip& b) { return a.name < b.name; });
+  return listing;
+}
+
+// Step 2: members and folders in the archive's name order; an archive without sub-folders
+// still lists one empty folder name.
+void SortListing(Listing& listing) {
+  auto byName = [](std::string_view a, std::string_view b) {
+    const int c = CPakArchive::CompareNames(a, b);
+    return c != 0 ? c < 0 : a < b;
+  };
+  std::sort(listing.members.begin(), listing.members.end(),
+            [&](const PackMember& a, const PackMember& b) { return byName(a.stored, b.stored); });
+  std::sort(listing.folderNames.begin(), listing.folderNames.end(), byName);
+  if (listing.folderNames.empty()) listing.folderNames.emplace_back();
+}
+
+// Step 3: the bytes before the members: identifier, tag, data start, and the scrambled file
+// and folder tables. dataBytes receives the size of the member data that follows.
+std::vector<uint8_t> ArchiveHead(const Listing& listing, uint64_t& dataBytes) {
+  std::string fileText;
+  dataBytes = 0;
+  for (const PackMember& member : listing.members) {
+    fileText += member.stored;
+    fileText += '\x01';
+    fileText += std::to_string(dataBytes);
+    fileText += '\x01';
+    fileText += std::to_string(member.size);
+    fileText += '\0';
+    dataBytes += member.size + 2;
+  }
+  std::string folderText;
+  for (const std::string& name : listing.folderNames) {
+    folderText += name;
+    folderText += '\0';
+  }
+  std::vector<uint8_t> head;
+  PutLe32(head, CPakArchive::kIdentifier);
+  head.insert(head.end(), CPakArchive::kTag, CPakArchive::kTag + 4);
+  PutLe32(head, 0);  // data start, patched below
+  PutLe32(head, static_cast<uint32_t>(listing.members.size()));
+  PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(fileText)));
+  PutLe32(head, static_cast<uint32_t>(listing.folderNames.size()));
+  PutArrayBlock(head, CPakArchive::ScrambleBlock(Utf8ToUtf16Le(folderText)));
+  const auto dataStart = static_cast<uint32_t>(head.size() + 1);
+  for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
+  return head;
+}
+
+// Step 4: head and members (each followed by two zero bytes) written to a new file of a
+// unique name beside the target, never through a link planted there, and renamed into place,
+// so a failure never leaves half an archive. False with error set on failure.
+bool WriteArchive(const std::string& target, const std::vector<uint8_t>& head,
+                  const std::vector<PackMember>& members, std::string& error) {
+  std::string temporary;
+  UniqueFd out = CreateUniqueFile(AT_FDCWD, target + ".part-", temporary);
+  if (!out.Valid()) {
+    error = "cannot create a temporary file beside " + target + ": " + std::strerror(errno);
+    return false;
+  }
+  bool ok = WriteAll(out.Get(), head.data(), head.size());
+  if (!ok) error = "cannot write " + temporary + ": " + std::strerror(errno);
+  std::vector<uint8_t> chunk(kCopyChunk);
+  const uint8_t zeros[2] = {0, 0};
+  for (size_t m = 0; ok && m < members.size(); ++m) {
+    ok = CopyMember(members[m], out.Get(), chunk, error) &&
+         WriteAll(out.Get(), zeros, sizeof zeros);
+    if (!ok && error.empty()) error = "cannot write " + temporary + ": " + std::strerror(errno);
+  }
+  if (!out.Close() && ok) {
+    ok = false;
+    error = "cannot write " + temporary + ": " + std::strerror(errno);
+  }
+  if (ok) {
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+      error = "cannot create " + target + ": " + ec.message();
+      ok = false;
+    }
+  }
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
 }  // namespace
 
 int CPakArchive::CompareNames(std::string_view a, std::string_view b) {
@@ -757,102 +849,18 @@ std::optional<std::vector<uint8_t>> CPakArchive::UnscrambleBlock(std::span<const
 CPakArchive::CreateResult CPakArchive::Create(const std::string& folderPath) {
   CreateResult result;
   const std::string folder = TrimTrailingSlashes(folderPath);
-  std::error_code ec;
-  if (folder.empty() || !fs::is_directory(folder, ec)) {
-    result.error = "not a folder: " + folder;
-    return result;
-  }
-  const fs::path root(folder);
-  const fs::path rootResolved = fs::canonical(root, ec);
-  if (ec) {
-    result.error = "cannot read " + folder + ": " + ec.message();
-    return result;
-  }
-  std::vector<PackMember> members;
-  std::vector<std::string> folderNames;
-  ListFolder(root, rootResolved, members, folderNames, result.skipped);
-  std::sort(result.skipped.begin(), result.skipped.end(),
-            [](const PakSkip& a, const PakSkip& b) { return a.name < b.name; });
-  if (members.empty()) return result;
-
-  auto byName = [](std::string_view a, std::string_view b) {
-    const int c = CompareNames(a, b);
-    return c != 0 ? c < 0 : a < b;
-  };
-  std::sort(members.begin(), members.end(),
-            [&](const PackMember& a, const PackMember& b) { return byName(a.stored, b.stored); });
-  std::sort(folderNames.begin(), folderNames.end(), byName);
-  if (folderNames.empty()) folderNames.emplace_back();
-
-  std::string fileText;
-  uint64_t total = 0;
-  for (const PackMember& member : members) {
-    fileText += member.stored;
-    fileText += '\x01';
-    fileText += std::to_string(total);
-    fileText += '\x01';
-    fileText += std::to_string(member.size);
-    fileText += '\0';
-    total += member.size + 2;
-  }
-  std::string folderText;
-  for (const std::string& name : folderNames) {
-    folderText += name;
-    folderText += '\0';
-  }
-
-  std::vector<uint8_t> head;
-  PutU32(head, kIdentifier);
-  head.insert(head.end(), kTag, kTag + 4);
-  PutU32(head, 0);
-  PutU32(head, static_cast<uint32_t>(members.size()));
-  PutArrayBlock(head, ScrambleBlock(Utf8ToUtf16Le(fileText)));
-  PutU32(head, static_cast<uint32_t>(folderNames.size()));
-  PutArrayBlock(head, ScrambleBlock(Utf8ToUtf16Le(folderText)));
+  std::optional<Listing> listing = ListMembers(folder, result);
+  if (!listing || listing->members.empty()) return result;
+  SortListing(*listing);
+  uint64_t dataBytes = 0;
+  std::vector<uint8_t> head = ArchiveHead(*listing, dataBytes);
   // Positions are 32-bit: every member must start and end within 2 GiB.
-  if (head.size() + total > static_cast<uint64_t>(INT32_MAX)) {
+  if (head.size() + dataBytes > static_cast<uint64_t>(INT32_MAX)) {
     result.error = "folder too large for an archive (over 2 GiB)";
     return result;
   }
-  const auto dataStart = static_cast<uint32_t>(head.size() + 1);
-  for (int k = 0; k < 4; ++k) head[8 + k] = static_cast<uint8_t>(dataStart >> (8 * k));
-
-  // Written to a new file of a unique name beside the target, never through a link planted
-  // there, and renamed into place, so a failure never leaves half an archive.
   const std::string target = folder + ".pak";
-  std::string temporary;
-  UniqueFd out = CreateUniqueFile(AT_FDCWD, target + ".part-", temporary);
-  if (!out.Valid()) {
-    result.error = "cannot create a temporary file beside " + target + ": " + std::strerror(errno);
-    return result;
-  }
-  bool ok = WriteAll(out.Get(), head.data(), head.size());
-  if (!ok) result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-  std::vector<uint8_t> chunk(kCopyChunk);
-  const uint8_t zeros[2] = {0, 0};
-  for (size_t m = 0; ok && m < members.size(); ++m) {
-    ok = CopyMember(members[m], out.Get(), chunk, result.error) &&
-         WriteAll(out.Get(), zeros, sizeof zeros);
-    if (!ok && result.error.empty()) {
-      result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-    }
-  }
-  if (!out.Close() && ok) {
-    ok = false;
-    result.error = "cannot write " + temporary + ": " + std::strerror(errno);
-  }
-  if (ok) {
-    fs::rename(temporary, target, ec);
-    if (ec) {
-      result.error = "cannot create " + target + ": " + ec.message();
-      ok = false;
-    }
-  }
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return result;
-  }
-  result.archive = target;
+  if (WriteArchive(target, head, listing->members, result.error)) result.archive = target;
   return result;
 }
 

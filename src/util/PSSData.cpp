@@ -7,34 +7,19 @@
 #include <cstdio>
 
 #include "util/CApi.h"
+#include "util/LeBytes.h"
 #include "util/TextCodec.h"
 
 namespace util {
 namespace {
 
-constexpr size_t kDescriptorBytes = 10;  // dimension count, element count, lower bound
-// Smallest possible node record: a descriptor and a child count.
-constexpr size_t kMinPlainNode = kDescriptorBytes + 4;
-constexpr size_t kMinScrambledNode = kDescriptorBytes + 8;
+// Smallest possible node record: an array head and a child count.
+constexpr size_t kMinPlainNode = kArrayHeadBytes + 4;
+constexpr size_t kMinScrambledNode = kArrayHeadBytes + 8;
 
 CApi& PrivateApi() {
   static CApi api;
   return api;
-}
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v & 0xFF));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int k = 0; k < 4; ++k) out.push_back(static_cast<uint8_t>(v >> (8 * k)));
-}
-
-void PutDescriptor(std::vector<uint8_t>& out, size_t count) {
-  PutU16(out, 1);
-  PutU32(out, static_cast<uint32_t>(count));
-  PutU32(out, 0);
 }
 
 // The chained exclusive-or of one string's bytes, with its running check.
@@ -83,52 +68,6 @@ uint32_t ReadHex8(const std::string& s) {
 }
 
 }  // namespace
-
-// Little-endian reads that never pass the end: a short read marks the reader failed.
-class PSSData::Reader {
- public:
-  explicit Reader(std::span<const uint8_t> bytes) : m_bytes(bytes) {}
-  [[nodiscard]] size_t Left() const { return m_bytes.size() - m_pos; }
-  bool U16(uint16_t& v) {
-    if (Left() < 2) return false;
-    v = static_cast<uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8));
-    m_pos += 2;
-    return true;
-  }
-  bool U32(uint32_t& v) {
-    if (Left() < 4) return false;
-    v = static_cast<uint32_t>(m_bytes[m_pos]) | (static_cast<uint32_t>(m_bytes[m_pos + 1]) << 8) |
-        (static_cast<uint32_t>(m_bytes[m_pos + 2]) << 16) |
-        (static_cast<uint32_t>(m_bytes[m_pos + 3]) << 24);
-    m_pos += 4;
-    return true;
-  }
-  bool Bytes(size_t count, std::vector<uint8_t>& out) {
-    std::span<const uint8_t> view;
-    if (!View(count, view)) return false;
-    out.assign(view.begin(), view.end());
-    return true;
-  }
-  // The next `count` bytes where they lie, without copying them.
-  bool View(size_t count, std::span<const uint8_t>& out) {
-    if (Left() < count) return false;
-    out = m_bytes.subspan(m_pos, count);
-    m_pos += count;
-    return true;
-  }
-  // An array descriptor whose element count could really be present, each element taking at
-  // least `minElement` bytes.
-  bool Descriptor(size_t minElement, uint32_t& count) {
-    uint16_t dims = 0;
-    uint32_t lowerBound = 0;
-    if (!U16(dims) || !U32(count) || !U32(lowerBound)) return false;
-    return dims == 1 && lowerBound == 0 && count <= Left() / minElement;
-  }
-
- private:
-  std::span<const uint8_t> m_bytes;
-  size_t m_pos = 0;
-};
 
 PSSData::PSSData() : m_data(1) {}
 PSSData::~PSSData() = default;
@@ -235,10 +174,10 @@ void PSSData::AdoptData(std::vector<std::string>&& data) {
 // Strings are built straight from the file's bytes and moved into the node: a node of many
 // tiny strings costs its strings once, never a second copy. The count was checked against the
 // bytes left (two per string at least) before anything was reserved by it.
-int32_t PSSData::ReadPlain(Reader& reader, int32_t depth) {
+int32_t PSSData::ReadPlain(LeReader& reader, int32_t depth) {
   if (depth > kMaxDepth) return 1;
   uint32_t count = 0;
-  if (!reader.Descriptor(2, count)) return 1;
+  if (!reader.ArrayHead(2, count)) return 1;
   std::vector<std::string> strings;
   strings.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
@@ -261,10 +200,10 @@ int32_t PSSData::ReadPlain(Reader& reader, int32_t depth) {
   return 0;
 }
 
-int32_t PSSData::ReadScrambled(Reader& reader, int32_t depth) {
+int32_t PSSData::ReadScrambled(LeReader& reader, int32_t depth) {
   if (depth > kMaxDepth) return 1;
   uint32_t count = 0;
-  if (!reader.Descriptor(kDescriptorBytes + 4, count)) return 1;
+  if (!reader.ArrayHead(kArrayHeadBytes + 4, count)) return 1;
   std::vector<std::string> strings;
   strings.reserve(count);
   uint32_t checks = 0;
@@ -272,7 +211,7 @@ int32_t PSSData::ReadScrambled(Reader& reader, int32_t depth) {
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t length = 0;
     uint32_t stored = 0;
-    if (!reader.Descriptor(1, length) || !reader.Bytes(length, bytes) || !reader.U32(stored)) {
+    if (!reader.ArrayHead(1, length) || !reader.Bytes(length, bytes) || !reader.U32(stored)) {
       return 1;
     }
     if (UnscrambleBytes(bytes) != stored) return 2;
@@ -298,7 +237,7 @@ int32_t PSSData::ReadScrambled(Reader& reader, int32_t depth) {
 
 int32_t PSSData::DataLoadFromBytes(std::span<const uint8_t> bytes) {
   ChildErase();
-  Reader reader(bytes);
+  LeReader reader(bytes);
   uint32_t format = 0;
   if (!reader.U32(format)) return 1;
   return format == 1 ? ReadScrambled(reader, 0) : ReadPlain(reader, 0);
@@ -320,28 +259,28 @@ int32_t PSSData::DataLoad(const std::string& filename, bool errRaise, CApi* api)
 
 bool PSSData::WriteNode(std::vector<uint8_t>& out, bool scrambled) const {
   if (!scrambled) {
-    PutDescriptor(out, m_data.size());
+    PutArrayHead(out, static_cast<uint32_t>(m_data.size()));
     for (const std::string& s : m_data) {
       // A plain string carries a 16-bit length: longer ones cannot be written.
       if (s.size() > 0xFFFF) return false;
-      PutU16(out, static_cast<uint16_t>(s.size()));
+      PutLe16(out, static_cast<uint16_t>(s.size()));
       out.insert(out.end(), s.begin(), s.end());
     }
-    PutU32(out, static_cast<uint32_t>(m_children.size()));
+    PutLe32(out, static_cast<uint32_t>(m_children.size()));
   } else {
-    PutDescriptor(out, m_data.size());
+    PutArrayHead(out, static_cast<uint32_t>(m_data.size()));
     uint32_t total = 0;
     for (const std::string& s : m_data) {
       std::vector<uint8_t> bytes = Utf8ToUtf16Le(s);
       if (bytes.size() > 0xFFFFFFFFu) return false;
       const uint32_t check = ScrambleBytes(bytes);
-      PutDescriptor(out, bytes.size());
+      PutArrayHead(out, static_cast<uint32_t>(bytes.size()));
       out.insert(out.end(), bytes.begin(), bytes.end());
-      PutU32(out, check);
+      PutLe32(out, check);
       total ^= check;
     }
-    PutU32(out, static_cast<uint32_t>(m_children.size()));
-    PutU32(out, total);
+    PutLe32(out, static_cast<uint32_t>(m_children.size()));
+    PutLe32(out, total);
   }
   for (const auto& child : m_children) {
     if (!(child ? *child : Empty()).WriteNode(out, scrambled)) return false;
@@ -351,7 +290,7 @@ bool PSSData::WriteNode(std::vector<uint8_t>& out, bool scrambled) const {
 
 std::optional<std::vector<uint8_t>> PSSData::DataSaveToBytes(int32_t encode) const {
   std::vector<uint8_t> out;
-  PutU32(out, static_cast<uint32_t>(encode));
+  PutLe32(out, static_cast<uint32_t>(encode));
   if (!WriteNode(out, encode == 1)) return std::nullopt;
   return out;
 }

@@ -14,6 +14,8 @@
 
 namespace util {
 
+class LeReader;
+
 class CApi;
 
 // The error raised by the loaders and savers when the caller asks for errors.
@@ -92,11 +94,10 @@ class PSSData {
   [[nodiscard]] static int32_t DataTest(const PSSData& dst, const PSSData& src);
 
  private:
-  class Reader;
   // Takes the strings read for this node (at least one empty string).
   void AdoptData(std::vector<std::string>&& data);
-  int32_t ReadPlain(Reader& reader, int32_t depth);
-  int32_t ReadScrambled(Reader& reader, int32_t depth);
+  int32_t ReadPlain(LeReader& reader, int32_t depth);
+  int32_t ReadScrambled(LeReader& reader, int32_t depth);
   bool WriteNode(std::vector<uint8_t>& out, bool scrambled) const;
   static const PSSData& Empty();
 

@@ -2,6 +2,8 @@
 // surrogates and truncation, and replaces each bad sequence by U+FFFD.
 #include "util/TextCodec.h"
 
+#include "util/LeBytes.h"
+
 namespace util {
 namespace {
 
@@ -90,9 +92,7 @@ std::string Utf16LeToUtf8(std::span<const uint8_t> bytes) {
   std::string out;
   out.reserve(bytes.size());
   const size_t units = bytes.size() / 2;
-  auto unitAt = [&bytes](size_t k) -> uint32_t {
-    return static_cast<uint32_t>(bytes[2 * k]) | (static_cast<uint32_t>(bytes[2 * k + 1]) << 8);
-  };
+  auto unitAt = [&bytes](size_t k) -> uint32_t { return LoadLe16(bytes.data() + 2 * k); };
   for (size_t k = 0; k < units; ++k) {
     const uint32_t u = unitAt(k);
     if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {

@@ -1,6 +1,6 @@
-// A BBI block for tests: the standard header, optional row padding, and guard bytes before the
-// block, after it and in every row's padding, so a test can prove nothing outside the image's
-// pixels was written.
+// A BBI block for tests of every pixel family: the standard header, optional row padding, and
+// guard bytes before the block, after it and in every row's padding, so a test can prove
+// nothing outside the image's pixels was written.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +29,15 @@ class TestImage {
   const void* Block() const { return m_bytes.data() + kGuardBytes; }
   int32_t Width() const { return m_w; }
   int32_t Height() const { return m_h; }
+  blivo::Image View() const { return blivo::View(Block()); }
 
   uint32_t Get(int32_t x, int32_t y) const {
     return blivo::LoadU32(PixelAddress(x, y));
   }
   void Set(int32_t x, int32_t y, uint32_t v) { blivo::StoreU32(PixelAddress(x, y), v); }
+  // Pixel access through the library's view of the block (pixels are 4-byte aligned).
+  uint32_t& At(int32_t x, int32_t y) { return View().At(x, y); }
+  uint32_t At(int32_t x, int32_t y) const { return View().At(x, y); }
   void Fill(uint32_t v) {
     for (int32_t y = 0; y < m_h; ++y)
       for (int32_t x = 0; x < m_w; ++x) Set(x, y, v);
@@ -64,6 +68,9 @@ class TestImage {
     return true;
   }
 
+  bool SamePixels(const TestImage& o) const {
+    return o.m_w == m_w && o.m_h == m_h && o.Pixels() == Pixels();
+  }
   std::vector<uint32_t> Pixels() const {
     std::vector<uint32_t> out;
     for (int32_t y = 0; y < m_h; ++y)

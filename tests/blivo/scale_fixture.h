@@ -1,80 +1,16 @@
-// A BBI block for the scaling tests, surrounded by guard bytes and with guard-filled row
-// padding, so that any write outside the image's pixels is caught.
+// Images for the scaling and drawing tests: the guarded block of every pixel-family test, and
+// small pictures from pixel lists or text.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "bbi.h"
+#include "blit_test_image.h"
 
 namespace scaletest {
 
-inline constexpr uint8_t kGuard = 0xA5;
-inline constexpr size_t kGuardBytes = 64;
-
-class GuardedImage {
- public:
-  GuardedImage(int32_t w, int32_t h, int32_t pad = 0) : m_w(w), m_h(h), m_pad(pad) {
-    const size_t block = static_cast<size_t>(blivo::BlockSize(w, h, pad));
-    m_bytes.assign(block + 2 * kGuardBytes, kGuard);
-    blivo::WriteHeader(Block(), w, h, pad);
-  }
-  void* Block() { return m_bytes.data() + kGuardBytes; }
-  const void* Block() const { return m_bytes.data() + kGuardBytes; }
-  blivo::Image View() const { return blivo::View(Block()); }
-  int32_t Width() const { return m_w; }
-  int32_t Height() const { return m_h; }
-  uint32_t& At(int32_t x, int32_t y) { return View().At(x, y); }
-  uint32_t At(int32_t x, int32_t y) const { return View().At(x, y); }
-  void Fill(uint32_t v) {
-    for (int32_t y = 0; y < m_h; ++y)
-      for (int32_t x = 0; x < m_w; ++x) At(x, y) = v;
-  }
-  // Random pixels, heavy in 0x00 and 0xFF bytes.
-  void Randomize(std::mt19937& rng) {
-    for (int32_t y = 0; y < m_h; ++y)
-      for (int32_t x = 0; x < m_w; ++x) {
-        uint32_t p = 0;
-        for (int k = 0; k < 4; ++k) {
-          const uint32_t pick = rng() % 4;
-          const uint32_t b = pick == 0 ? 0u : (pick == 1 ? 255u : rng() & 0xFFu);
-          p |= b << (8 * k);
-        }
-        At(x, y) = p;
-      }
-  }
-  // True when nothing outside the pixels (guards before and after, row padding) changed.
-  bool GuardsIntact() const {
-    for (size_t i = 0; i < kGuardBytes; ++i)
-      if (m_bytes[i] != kGuard || m_bytes[m_bytes.size() - 1 - i] != kGuard) return false;
-    const auto* pix = m_bytes.data() + kGuardBytes + blivo::kDefaultPictOffset;
-    const size_t stride = static_cast<size_t>(m_w + m_pad) * 4;
-    for (int32_t y = 0; y < m_h; ++y)
-      for (size_t b = static_cast<size_t>(m_w) * 4; b < stride; ++b)
-        if (pix[y * stride + b] != kGuard) return false;
-    return true;
-  }
-  bool SamePixels(const GuardedImage& o) const {
-    if (o.m_w != m_w || o.m_h != m_h) return false;
-    for (int32_t y = 0; y < m_h; ++y)
-      for (int32_t x = 0; x < m_w; ++x)
-        if (At(x, y) != o.At(x, y)) return false;
-    return true;
-  }
-  std::vector<uint32_t> Pixels() const {
-    std::vector<uint32_t> v;
-    for (int32_t y = 0; y < m_h; ++y)
-      for (int32_t x = 0; x < m_w; ++x) v.push_back(At(x, y));
-    return v;
-  }
-
- private:
-  int32_t m_w, m_h, m_pad;
-  std::vector<uint8_t> m_bytes;
-};
+using GuardedImage = blittest::TestImage;
 
 // A row-major image from a list of pixels.
 inline GuardedImage FromPixels(int32_t w, int32_t h, const std::vector<uint32_t>& px,

@@ -15,6 +15,9 @@ using scaletest::GuardedImage;
 bool HasSse2() { return __builtin_cpu_supports("sse2"); }
 bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 
+#define SKIP_WITHOUT_AVX2() \
+  if (!HasAvx2()) GTEST_SKIP() << "no AVX2 here: only the SSE2 kernels were compared"
+
 // The float-reciprocal division the vector kernels use is exact over its whole range, and so
 // is the integer magic of the reference.
 TEST(ScaleMath, DivisionsAreExact) {
@@ -86,16 +89,16 @@ Case RandomSetup(std::mt19937& rng, int maxW, int maxH) {
 template <typename Fn>
 void Compare(uint32_t seed, const Case& base, Fn run) {
   GuardedImage want = base.dst;
-  run(want, 0);
+  run(want, blivo::kScale_Ref);
   if (HasSse2()) {
     GuardedImage got = base.dst;
-    run(got, 1);
+    run(got, blivo::kScale_Sse2);
     ASSERT_TRUE(got.SamePixels(want)) << "sse2, seed " << seed;
     ASSERT_TRUE(got.GuardsIntact()) << "sse2, seed " << seed;
   }
   if (HasAvx2()) {
     GuardedImage got = base.dst;
-    run(got, 2);
+    run(got, blivo::kScale_Avx2);
     ASSERT_TRUE(got.SamePixels(want)) << "avx2, seed " << seed;
     ASSERT_TRUE(got.GuardsIntact()) << "avx2, seed " << seed;
   }
@@ -120,18 +123,17 @@ TEST(ScaleKernels, ExpandCopy) {
         r.dw = 1 + rng() % maxDw;
     }
     r.dh = 1 + rng() % maxDh;
-    Compare(seed, s, [&](GuardedImage& dst, int isa) {
-      const auto fn = isa == 0 ? blivo::ExpandCopy_Ref
-                               : (isa == 1 ? blivo::ExpandCopy_Sse2 : blivo::ExpandCopy_Avx2);
-      fn(dst.View(), s.src.View(), r);
-    });
+    ASSERT_NO_FATAL_FAILURE(Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
+      k.expandCopy(dst.View(), s.src.View(), r);
+    }));
   }
+  SKIP_WITHOUT_AVX2();
 }
 
 // Separate images and the same image at the same origin, the two cases the exports give to the
-// vector kernels.
-template <typename Kernels>
-void ResampleOrBlur(int maxW, int maxH, Kernels pick, bool blur) {
+// vector kernels. One of kernel (num, den) or blur (radius) is set.
+void ResampleOrBlur(int maxW, int maxH, blivo::ScaleFn blivo::ScaleKernels::*scale,
+                    blivo::BlurFn blivo::ScaleKernels::*blur, bool vertical) {
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     std::mt19937 rng(seed);
     Case s = RandomSetup(rng, maxW, maxH);
@@ -145,55 +147,39 @@ void ResampleOrBlur(int maxW, int maxH, Kernels pick, bool blur) {
     r.w = 1 + rng() % std::min(s.dst.Width() - r.dx, s.src.Width() - r.sx);
     r.h = 1 + rng() % std::min(s.dst.Height() - r.dy, s.src.Height() - r.sy);
     int32_t a = 1 + rng() % (rng() % 2 ? 5 : 128), b = 1 + rng() % (rng() % 2 ? 5 : 128);
-    if (blur) {
-      const int32_t line = pick.vertical ? r.h : r.w;
+    if (blur != nullptr) {
+      const int32_t line = vertical ? r.h : r.w;
       if (line < 4) continue;
       a = 1 + rng() % std::min(line / 2 - 1, 127);
     }
-    Compare(seed, s, [&](GuardedImage& dst, int isa) {
+    ASSERT_NO_FATAL_FAILURE(Compare(seed, s, [&](GuardedImage& dst, const blivo::ScaleKernels& k) {
       const GuardedImage& src = inPlace ? dst : s.src;
-      pick.fn[isa](dst.View(), src.View(), r, a, b);
-    });
+      if (blur != nullptr)
+        (k.*blur)(dst.View(), src.View(), r, a);
+      else
+        (k.*scale)(dst.View(), src.View(), r, a, b);
+    }));
   }
 }
 
-using ScaleFn = void (*)(const blivo::Image&, const blivo::Image&, const blivo::BlitRect&,
-                         int32_t, int32_t);
-struct ScalePick {
-  ScaleFn fn[3];
-  bool vertical;
-};
-
-template <void (*F)(const blivo::Image&, const blivo::Image&, const blivo::BlitRect&, int32_t)>
-void BlurAdapter(const blivo::Image& d, const blivo::Image& s, const blivo::BlitRect& r,
-                 int32_t radius, int32_t) {
-  F(d, s, r, radius);
-}
-
 TEST(ScaleKernels, UScale) {
-  ResampleOrBlur(60, 9, ScalePick{{blivo::UScale_Ref, blivo::UScale_Sse2, blivo::UScale_Avx2}, false},
-                 false);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(60, 9, &blivo::ScaleKernels::uScale, nullptr, false));
+  SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, VScale) {
-  ResampleOrBlur(40, 60, ScalePick{{blivo::VScale_Ref, blivo::VScale_Sse2, blivo::VScale_Avx2}, true},
-                 false);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(40, 60, &blivo::ScaleKernels::vScale, nullptr, true));
+  SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, UBlur) {
-  ResampleOrBlur(300, 9,
-                 ScalePick{{BlurAdapter<blivo::UBlur_Ref>, BlurAdapter<blivo::UBlur_Sse2>,
-                            BlurAdapter<blivo::UBlur_Avx2>},
-                           false},
-                 true);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(300, 9, nullptr, &blivo::ScaleKernels::uBlur, false));
+  SKIP_WITHOUT_AVX2();
 }
 
 TEST(ScaleKernels, VBlur) {
-  ResampleOrBlur(40, 300,
-                 ScalePick{{BlurAdapter<blivo::VBlur_Ref>, BlurAdapter<blivo::VBlur_Sse2>,
-                            BlurAdapter<blivo::VBlur_Avx2>},
-                           true},
-                 true);
+  ASSERT_NO_FATAL_FAILURE(ResampleOrBlur(40, 300, nullptr, &blivo::ScaleKernels::vBlur, true));
+  SKIP_WITHOUT_AVX2();
 }
 
 }  // namespace
