@@ -245,7 +245,9 @@ TEST(RgbDevice, ColorKeyDropsKeyedTexelsWithPointAndLinearFiltering) {
       EXPECT_EQ(target.at(0, y), 0xFF000000u) << "keyed texels leave the target as it was";
       EXPECT_EQ(target.at(7, y), 0xFFFFFFFFu);
     }
-    if (linear) EXPECT_EQ(target.at(4, 0) >> 24, 0x80u) << "a keyed tap weighs as transparent";
+    if (linear) {
+      EXPECT_EQ(target.at(4, 0) >> 24, 0x80u) << "a keyed tap weighs as transparent";
+    }
   }
 }
 
@@ -469,8 +471,9 @@ TEST(RgbDevice, EverySpanPathMatchesTheReference) {
     for (size_t i = 0; i < results[0].size(); ++i) {
       ASSERT_EQ(results[1][i], results[0][i]) << "scalar, seed " << seed << " pixel " << i;
       ASSERT_EQ(results[2][i], results[0][i]) << "sse2, seed " << seed << " pixel " << i;
-      if (results.size() > 3)
+      if (results.size() > 3) {
         ASSERT_EQ(results[3][i], results[0][i]) << "avx2, seed " << seed << " pixel " << i;
+      }
     }
   }
 }
