@@ -100,12 +100,12 @@ bool CFontRaster::LoadConfigFile(const std::string& path) {
 
 namespace {
 
-// fontconfig's best match for the family, preferring faces that cover Japanese.
-CFontRaster::Face Match(const std::string& family) {
-  CFontRaster::Face result;
-  if (FcInit() == FcFalse) return result;
+// A pattern asking for the family and Japanese coverage, with the configuration applied; null
+// when fontconfig cannot start. The caller destroys it.
+FcPattern* JapanesePattern(const std::string& family) {
+  if (FcInit() == FcFalse) return nullptr;
   FcPattern* pattern = FcPatternCreate();
-  if (pattern == nullptr) return result;
+  if (pattern == nullptr) return nullptr;
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcLangSet* langs = FcLangSetCreate();
   FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
@@ -113,6 +113,14 @@ CFontRaster::Face Match(const std::string& family) {
   FcLangSetDestroy(langs);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
+  return pattern;
+}
+
+// fontconfig's best match for the family, preferring faces that cover Japanese.
+CFontRaster::Face Match(const std::string& family) {
+  CFontRaster::Face result;
+  FcPattern* pattern = JapanesePattern(family);
+  if (pattern == nullptr) return result;
   // The families the configuration put in front of the one asked for (its aliases).
   std::set<std::string> wanted{family};
   FcChar8* name = nullptr;
@@ -148,16 +156,9 @@ CFontRaster::Face CFontRaster::FindFace(const std::string& family) { return Matc
 std::vector<CFontRaster::Face> CFontRaster::FindFacesFor(const std::string& family, char32_t codePoint,
                                                          size_t most) {
   std::vector<Face> faces;
-  if (codePoint == 0 || most == 0 || FcInit() == FcFalse) return faces;
-  FcPattern* pattern = FcPatternCreate();
+  if (codePoint == 0 || most == 0) return faces;
+  FcPattern* pattern = JapanesePattern(family);
   if (pattern == nullptr) return faces;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcLangSet* langs = FcLangSetCreate();
-  FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ja"));
-  FcPatternAddLangSet(pattern, FC_LANG, langs);
-  FcLangSetDestroy(langs);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
   FcResult res = FcResultNoMatch;
   FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &res);
   for (int i = 0; sorted != nullptr && i < sorted->nfont && faces.size() < most; ++i) {
