@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace platform {
 
@@ -90,6 +91,46 @@ bool PeekGif(std::span<const uint8_t> b, PictureHeader& h) {
   return false;
 }
 
+// SDL2_image's GIF reader skips a broken frame and goes on scanning for the next descriptor,
+// sizing it by whatever bytes follow, so no header check bounds it. While a picture decodes on
+// this thread, SDL's allocator refuses any block larger than the limit allows.
+thread_local size_t t_allocationLimit = 0;  // 0: no limit
+SDL_malloc_func g_nextMalloc = nullptr;
+SDL_calloc_func g_nextCalloc = nullptr;
+SDL_realloc_func g_nextRealloc = nullptr;
+SDL_free_func g_nextFree = nullptr;
+
+bool OverLimit(size_t count, size_t size) {
+  return t_allocationLimit != 0 && size != 0 && count > t_allocationLimit / size;
+}
+void* SDLCALL CappedMalloc(size_t size) { return OverLimit(1, size) ? nullptr : g_nextMalloc(size); }
+void* SDLCALL CappedCalloc(size_t count, size_t size) {
+  return OverLimit(count, size) ? nullptr : g_nextCalloc(count, size);
+}
+void* SDLCALL CappedRealloc(void* p, size_t size) { return OverLimit(1, size) ? nullptr : g_nextRealloc(p, size); }
+void SDLCALL PassFree(void* p) { g_nextFree(p); }
+
+// The capped functions pass on to whatever SDL used before, so blocks allocated either side
+// of the switch are freed by the same allocator.
+void InstallAllocationCap() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    SDL_GetMemoryFunctions(&g_nextMalloc, &g_nextCalloc, &g_nextRealloc, &g_nextFree);
+    SDL_SetMemoryFunctions(CappedMalloc, CappedCalloc, CappedRealloc, PassFree);
+  });
+}
+
+class AllocationLimitScope {
+ public:
+  explicit AllocationLimitScope(size_t bytes) : saved_(t_allocationLimit) { t_allocationLimit = bytes; }
+  ~AllocationLimitScope() { t_allocationLimit = saved_; }
+  AllocationLimitScope(const AllocationLimitScope&) = delete;
+  AllocationLimitScope& operator=(const AllocationLimitScope&) = delete;
+
+ private:
+  size_t saved_;
+};
+
 SDL_Surface* LoadKind(SDL_RWops* rw, PictureKind kind) {
   switch (kind) {
     case PictureKind::kBmp: return IMG_LoadBMP_RW(rw);
@@ -115,10 +156,16 @@ bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& o
   // checked here first, and only the kinds whose header we can read are decoded at all.
   PictureHeader header;
   if (!PeekPicture(bytes, header)) return false;
-  if (header.width <= 0 || header.height <= 0 || header.width * header.height > maxPixels) return false;
+  if (header.width <= 0 || header.height <= 0 || header.height > maxPixels / header.width) return false;
+  InstallAllocationCap();
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (rw == nullptr) return false;
-  SDL_Surface* loaded = LoadKind(rw, header.kind);
+  SDL_Surface* loaded = nullptr;
+  {
+    // Four bytes a pixel at most, and room for row padding and alignment.
+    AllocationLimitScope limit(static_cast<size_t>(std::min(maxPixels, int64_t{1} << 40)) * 4 + (size_t{1} << 20));
+    loaded = LoadKind(rw, header.kind);
+  }
   SDL_RWclose(rw);
   if (loaded == nullptr) return false;
   bool ok = false;

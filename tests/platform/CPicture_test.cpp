@@ -1,8 +1,10 @@
 // The picture loader reads only headers it understands and checks their sizes before decoding.
 #include "platform/CPicture.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -72,6 +74,65 @@ TEST(PictureHeaders, ReadsEachKindsSize) {
 TEST(PictureDecode, RefusesOversizeHeadersBeforeDecoding) {
   platform::Picture picture;
   EXPECT_FALSE(platform::DecodePicture(kHugeBitmap, int64_t{64} << 20, picture));
+  // Sides near 2^32 whose product overflows a signed 64-bit size.
+  const auto hugePng = Bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0x9C, 0x0D,
+                              0x3A, 0x32, 0xFF, 0xB6, 0x7A, 0xB6});
+  EXPECT_FALSE(platform::DecodePicture(hugePng, int64_t{64} << 20, picture));
+  EXPECT_TRUE(picture.pixels.empty());
+}
+
+// Its first frame is broken; the system reader skips it and sizes a second frame from the bytes
+// after it (59017 x 40081), which no header check sees.
+const std::vector<uint8_t> kGifWithHugeLaterFrame = Bytes({
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x89, 0x26, 0x20, 0x00, 0x3a, 0x2c, 0x2c, 0x2c, 0x24, 0x2c,
+    0x89, 0xe6, 0x91, 0x9c, 0x30, 0x00, 0x00, 0x3a, 0x2c, 0x2c, 0x2c, 0x24, 0x2c, 0x89, 0xe6, 0x91,
+    0x9c, 0x30, 0x00, 0x00, 0x00, 0x04, 0x00, 0x18, 0x00, 0x03, 0x00, 0x02, 0x00, 0x0c, 0x00, 0x20,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x89, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x8e, 0x75, 0x17, 0x2c});
+
+// Records the largest block SDL's allocator handed out while installed.
+struct AllocationRecorder {
+  static inline SDL_malloc_func nextMalloc;
+  static inline SDL_calloc_func nextCalloc;
+  static inline SDL_realloc_func nextRealloc;
+  static inline SDL_free_func nextFree;
+  static inline size_t largest = 0;
+  static void Note(const void* p, size_t n) {
+    if (p != nullptr) largest = std::max(largest, n);
+  }
+  static void* SDLCALL Malloc(size_t n) {
+    void* p = nextMalloc(n);
+    Note(p, n);
+    return p;
+  }
+  static void* SDLCALL Calloc(size_t c, size_t n) {
+    void* p = nextCalloc(c, n);
+    Note(p, c * n);
+    return p;
+  }
+  static void* SDLCALL Realloc(void* q, size_t n) {
+    void* p = nextRealloc(q, n);
+    Note(p, n);
+    return p;
+  }
+  static void SDLCALL Free(void* p) { nextFree(p); }
+  AllocationRecorder() {
+    SDL_GetMemoryFunctions(&nextMalloc, &nextCalloc, &nextRealloc, &nextFree);
+    SDL_SetMemoryFunctions(Malloc, Calloc, Realloc, Free);
+    largest = 0;
+  }
+  ~AllocationRecorder() { SDL_SetMemoryFunctions(nextMalloc, nextCalloc, nextRealloc, nextFree); }
+};
+
+TEST(PictureDecode, NeverAllocatesBeyondTheLimitForALaterFrame) {
+  PictureHeader h;
+  ASSERT_TRUE(platform::PeekPicture(kGifWithHugeLaterFrame, h));
+  ASSERT_LE(h.width * h.height, int64_t{1} << 24);  // the header alone passes the check
+  platform::Picture picture;
+  {
+    AllocationRecorder recorder;
+    EXPECT_FALSE(platform::DecodePicture(kGifWithHugeLaterFrame, int64_t{1} << 24, picture));
+    EXPECT_LE(AllocationRecorder::largest, (size_t{1} << 26) + (size_t{1} << 20));
+  }
   EXPECT_TRUE(picture.pixels.empty());
 }
 
