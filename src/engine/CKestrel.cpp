@@ -88,10 +88,12 @@ int32_t CKestrel::ChooseDepth() const {
   return 32;
 }
 
-void CKestrel::Connect(platform::CWindow* form, bool invisible) {
-  if (form == nullptr) return;
+bool CKestrel::Connect(platform::CWindow* form, bool invisible) {
+  if (form == nullptr) return false;
   UnConnect();
-  // Without a native window the engine still connects (headless runs), but says why.
+  bool ok = true;
+  // Without a native window the engine still connects (headless runs and tests), but says
+  // why; a display that needs the window then fails on its own.
   if (!form->Loaded() && !form->Load())
     std::fprintf(stderr, "kestrel: no window: %s\n", form->LastError().c_str());
   m_window = form;
@@ -119,17 +121,30 @@ void CKestrel::Connect(platform::CWindow* form, bool invisible) {
       if (!display->Start(p)) {
         std::fprintf(stderr, "kestrel: the display device did not start (%dx%d, %d bits)\n",
                      p.width, p.height, p.pixelBits);
+        ok = false;
       }
     }
   }
   if (Config.diInit) {
-    if (IInputDevice* input = m_root.InputDevice()) input->Start(Config.diCreateVKeyCounts);
+    if (IInputDevice* input = m_root.InputDevice()) {
+      input->Start(Config.diCreateVKeyCounts);
+      if (!input->Started()) {
+        std::fprintf(stderr, "kestrel: the input device did not start\n");
+        ok = false;
+      }
+    }
   }
   if (Config.dsInit) {
-    if (ISoundDevice* sound = m_root.SoundDevice())
+    if (ISoundDevice* sound = m_root.SoundDevice()) {
       sound->Start(Config.dsHz, Config.dsBits, Config.dsChannel);
+      if (!sound->Started()) {
+        std::fprintf(stderr, "kestrel: the sound device did not start\n");
+        ok = false;
+      }
+    }
   }
   if (!invisible) form->Show();
+  return ok;
 }
 
 void CKestrel::UnConnect() {

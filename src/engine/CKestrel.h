@@ -32,8 +32,10 @@ class CKestrel {
 
   CKestrelConfig Config;
 
-  // Connects to the window and starts the devices; nothing when `form` is null.
-  void Connect(platform::CWindow* form, bool invisible = false);
+  // Connects to the window and starts the devices the configuration asks for; nothing when
+  // `form` is null. False when an asked device did not start (each failure is said on stderr,
+  // a missing native window too): the frame controller then runs on without it.
+  [[nodiscard]] bool Connect(platform::CWindow* form, bool invisible = false);
   void UnConnect();
   // One frame: 1 when disconnected, else 0. A call made while one runs returns 0 at once.
   int32_t Poll();

@@ -37,7 +37,7 @@ class CKestrelTest : public ::testing::Test {
     root.reset();
   }
   void Connect() {
-    kestrel->Connect(&form);
+    ASSERT_TRUE(kestrel->Connect(&form));
     log.clear();
     display->presents.clear();
     display->waits.clear();
@@ -97,7 +97,7 @@ TEST_F(CKestrelTest, ConnectStartsDevicesInOrderWithTheSettings) {
   kestrel->Config.AddDDraw(800, 600, false, true, true, false, true, false);
   kestrel->Config.diCreateVKeyCounts = 3;
   kestrel->Config.dsHz = 22050;
-  kestrel->Connect(&form);
+  EXPECT_TRUE(kestrel->Connect(&form));
   EXPECT_EQ(log, (CallLog{"display.Start", "input.Start(3)", "sound.Start(22050,16,2)"}));
   EXPECT_EQ(display->params.width, 800);
   EXPECT_EQ(display->params.height, 600);
@@ -112,8 +112,19 @@ TEST_F(CKestrelTest, DevicesStayOffWhenNotWanted) {
   kestrel->Config.ddInit = false;
   kestrel->Config.diInit = false;
   kestrel->Config.dsInit = false;
-  kestrel->Connect(&form);
+  EXPECT_TRUE(kestrel->Connect(&form));
   EXPECT_TRUE(log.empty());
+}
+
+TEST_F(CKestrelTest, ConnectSaysWhenADeviceDidNotStartAndRunsOn) {
+  for (const bool displayFails : {true, false}) {
+    display->refuseStart = displayFails;
+    sound->refuseStart = !displayFails;
+    EXPECT_FALSE(kestrel->Connect(&form)) << displayFails;
+    EXPECT_EQ(kestrel->Poll(), 0) << displayFails;
+  }
+  display->refuseStart = sound->refuseStart = false;
+  EXPECT_TRUE(kestrel->Connect(&form));
 }
 
 TEST_F(CKestrelTest, FrameStepsRunInOrder) {

@@ -34,9 +34,9 @@ class FakeDisplay : public engine::IDisplayDevice {
   bool Start(const engine::DisplayParams& p) override {
     m_log.push_back("display.Start");
     params = p;
-    started = true;
+    started = !refuseStart;
     ++starts;
-    return true;
+    return started;
   }
   bool ToggleFullscreen(bool fs) override {
     engine::DisplayParams p = params;
@@ -76,6 +76,7 @@ class FakeDisplay : public engine::IDisplayDevice {
   std::string MemoryReport() const override { return "report"; }
 
   engine::DisplayParams params;
+  bool refuseStart = false;  // Start fails
   bool started = false;
   bool usable = true;
   int starts = 0;
@@ -136,13 +137,14 @@ class FakeSound : public engine::ISoundDevice {
   void Start(int32_t hz, int32_t bits, int32_t ch) override {
     m_log.push_back("sound.Start(" + std::to_string(hz) + "," + std::to_string(bits) + "," +
                     std::to_string(ch) + ")");
-    started = true;
+    started = !refuseStart;
   }
   void Stop() override {
     m_log.push_back("sound.Stop");
     started = false;
   }
   bool Started() const override { return started; }
+  bool refuseStart = false;  // Start fails
   bool started = false;
 
  private:

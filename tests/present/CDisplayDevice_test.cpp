@@ -302,7 +302,7 @@ TEST_F(DisplayTest, FrameLoopEndsWhenTheWindowIsClosed) {
   kestrel.Config.SleepFrame = 0;
   kestrel.Config.SleepTime = 0;
   form->Menu().AddMenu("終了", [this] { form->Close(CWindow::kCloseByCode); });
-  kestrel.Connect(form.get());
+  ASSERT_TRUE(kestrel.Connect(form.get()));
   EXPECT_TRUE(form->Visible());
   EXPECT_TRUE(display->Started());
   for (int i = 0; i < 5; ++i) {
