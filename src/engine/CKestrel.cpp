@@ -24,56 +24,40 @@ struct Reentry {
 }  // namespace
 
 CKestrel::CKestrel(spLib& root) : m_root(root) {
-  m_tokRootUnload = m_root.Unload.Subscribe([this] { m_engineUnloaded = true; });
-  m_tokRootLost = m_root.ViderMemoryOver.Subscribe([this] { OnSurfaceLost(); });
+  m_rootEvents.push_back(m_root.Unload.Subscribe([this] { m_engineUnloaded = true; }));
+  m_rootEvents.push_back(m_root.ViderMemoryOver.Subscribe([this] { OnSurfaceLost(); }));
 }
 
-CKestrel::~CKestrel() {
-  UnConnect();
-  m_root.Unload.Unsubscribe(m_tokRootUnload);
-  m_root.ViderMemoryOver.Unsubscribe(m_tokRootLost);
-}
+CKestrel::~CKestrel() { UnConnect(); }
 
 void CKestrel::Hook() {
   platform::CWindow& w = *m_window;
-  m_tokUnload = w.UnloadEvent.Subscribe([this](int32_t& cancel) { OnUnload(cancel); });
-  m_tokPaint = w.Paint.Subscribe([this] { OnPaint(); });
-  m_tokKeyDown = w.KeyDown.Subscribe([this](int32_t k, int32_t s) { OnKeyDown(k, s); });
-  m_tokKeyUp = w.KeyUp.Subscribe([this](int32_t k, int32_t s) { OnKeyUp(k, s); });
-  m_tokMouseDown =
-      w.MouseDown.Subscribe([this](int32_t b, int32_t, int32_t, int32_t) { OnMouseDown(b); });
-  m_tokMouseUp =
-      w.MouseUp.Subscribe([this](int32_t b, int32_t, int32_t, int32_t) { OnMouseUp(b); });
-  m_tokDblClick = w.DblClick.Subscribe([this] { OnMouseDown(m_lastButton); });
-  m_tokMouseMove =
-      w.MouseMove.Subscribe([this](int32_t, int32_t, int32_t, int32_t) { m_mouseMoved = true; });
-  m_tokRaw = w.RawEvent.Subscribe([this](const void* e) {
-    if (IInputDevice* in = m_root.InputDevice()) in->OnWindowEvent(e);
-  });
-  m_tokFocus = w.FocusLost.Subscribe([this] {
+  std::vector<platform::CSubscription>& e = m_windowEvents;
+  e.clear();
+  e.push_back(w.UnloadEvent.Subscribe([this](int32_t& cancel) { OnUnload(cancel); }));
+  e.push_back(w.Paint.Subscribe([this] { OnPaint(); }));
+  e.push_back(w.KeyDown.Subscribe([this](int32_t k, int32_t s) { OnKeyDown(k, s); }));
+  e.push_back(w.KeyUp.Subscribe([this](int32_t k, int32_t s) { OnKeyUp(k, s); }));
+  e.push_back(
+      w.MouseDown.Subscribe([this](int32_t b, int32_t, int32_t, int32_t) { OnMouseDown(b); }));
+  e.push_back(w.MouseUp.Subscribe([this](int32_t b, int32_t, int32_t, int32_t) { OnMouseUp(b); }));
+  e.push_back(w.DblClick.Subscribe([this] { OnMouseDown(m_lastButton); }));
+  e.push_back(
+      w.MouseMove.Subscribe([this](int32_t, int32_t, int32_t, int32_t) { m_mouseMoved = true; }));
+  e.push_back(w.RawEvent.Subscribe([this](const void* ev) {
+    if (IInputDevice* in = m_root.InputDevice()) in->OnWindowEvent(ev);
+  }));
+  e.push_back(w.FocusLost.Subscribe([this] {
     if (IInputDevice* in = m_root.InputDevice()) in->FocusLost();
-  });
+  }));
   // The window object going away while connected: disconnect without touching it again.
-  m_tokReleased = w.Released.Subscribe([this] {
+  e.push_back(w.Released.Subscribe([this] {
     m_window = nullptr;
     m_disconnected = true;
-  });
+  }));
 }
 
-void CKestrel::Unhook() {
-  platform::CWindow& w = *m_window;
-  w.UnloadEvent.Unsubscribe(m_tokUnload);
-  w.Paint.Unsubscribe(m_tokPaint);
-  w.KeyDown.Unsubscribe(m_tokKeyDown);
-  w.KeyUp.Unsubscribe(m_tokKeyUp);
-  w.MouseDown.Unsubscribe(m_tokMouseDown);
-  w.MouseUp.Unsubscribe(m_tokMouseUp);
-  w.DblClick.Unsubscribe(m_tokDblClick);
-  w.MouseMove.Unsubscribe(m_tokMouseMove);
-  w.RawEvent.Unsubscribe(m_tokRaw);
-  w.FocusLost.Unsubscribe(m_tokFocus);
-  w.Released.Unsubscribe(m_tokReleased);
-}
+void CKestrel::Unhook() { m_windowEvents.clear(); }
 
 int32_t CKestrel::ChooseDepth() const {
   const int32_t candidates[] = {Config.ddPixelBits1, Config.ddPixelBits2, Config.ddPixelBits3,
@@ -209,8 +193,7 @@ void CKestrel::InputStep() {
   ScreenSaverStep();
   FullscreenStep();
   m_mouseMoved = false;
-  if (Config.GameAppService && Config.DebugService && input != nullptr &&
-      input->WheelDelta() != 0)
+  if (Config.GameAppService && Config.DebugService && input != nullptr && input->WheelDelta() != 0)
     m_window->Close(platform::CWindow::kCloseByUser);
 }
 
@@ -322,8 +305,7 @@ std::string CKestrel::DebugPageText() const {
       if (display == nullptr) return {};
       return " [ Support ] \r\n" + display->SupportList() + " [ NonSupport ] \r\n" +
              display->NonSupportList();
-    case 7:
-      return FormatAt(std::to_string(GetFPS()), 2);
+    case 7: return FormatAt(std::to_string(GetFPS()), 2);
     case 8: {
       std::string text;
       IInputDevice* input = m_root.InputDevice();
@@ -339,10 +321,8 @@ std::string CKestrel::DebugPageText() const {
       }
       return text;
     }
-    case 9:
-      return display != nullptr ? display->MemoryReport() : std::string();
-    default:
-      return {};
+    case 9: return display != nullptr ? display->MemoryReport() : std::string();
+    default: return {};
   }
 }
 
@@ -357,12 +337,8 @@ void CKestrel::DrawDebugPage() {
       display->DrawText(" [ Support ] \r\n" + display->SupportList(), 32, 32);
       display->DrawText(" [ NonSupport ] \r\n" + display->NonSupportList(), 232, 32);
       break;
-    case 7:
-      display->DrawText(DebugPageText(), 32, 72);
-      break;
-    case 8:
-      display->DrawText(DebugPageText(), 32, 32);
-      break;
+    case 7: display->DrawText(DebugPageText(), 32, 72); break;
+    case 8: display->DrawText(DebugPageText(), 32, 32); break;
     case 9:
       display->DrawText(DebugPageText(), 32, 32);
       if (Config.PaintAllFlag)
@@ -372,8 +348,7 @@ void CKestrel::DrawDebugPage() {
       else
         display->DrawFrame(screen, 0xFFFFFF);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

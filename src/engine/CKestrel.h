@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/CFramePacer.h"
 #include "engine/CFrameRate.h"
@@ -109,9 +110,8 @@ class CKestrel {
   int32_t m_menuHideCount = 0;
 
   // Window and root subscriptions.
-  uint32_t m_tokUnload = 0, m_tokPaint = 0, m_tokKeyDown = 0, m_tokKeyUp = 0, m_tokMouseDown = 0,
-           m_tokMouseUp = 0, m_tokDblClick = 0, m_tokMouseMove = 0, m_tokRaw = 0, m_tokFocus = 0, m_tokReleased = 0;
-  uint32_t m_tokRootUnload = 0, m_tokRootLost = 0;
+  std::vector<platform::CSubscription> m_windowEvents;  // while connected
+  std::vector<platform::CSubscription> m_rootEvents;
 };
 
 }  // namespace engine

@@ -13,8 +13,7 @@ namespace engine {
 
 namespace {
 
-const char* const kControlAdvice =
-    "コントロールのランタイムライブラリをインストールしてください";
+const char* const kControlAdvice = "コントロールのランタイムライブラリをインストールしてください";
 
 std::unique_ptr<spLib>& SharedSlot() {
   static std::unique_ptr<spLib> root;
@@ -144,10 +143,9 @@ void spLib::Connect(platform::CWindow& form) {
   if (m_mainForm != nullptr) UnConnect();
   m_mainForm = &form;
   // A window released while bound: release everything as usual but leave the window alone.
-  m_tokReleased = form.Released.Subscribe([this] {
+  m_released = form.Released.Subscribe([this] {
     m_timerName.clear();
     m_pictureName.clear();
-    m_tokReleased = 0;
     UnConnect();
   });
 
@@ -181,8 +179,7 @@ void spLib::UnConnect() {
   DirectDrawExit();
   DirectInputExit();
   DirectSoundExit();
-  if (m_tokReleased != 0) m_mainForm->Released.Unsubscribe(m_tokReleased);
-  m_tokReleased = 0;
+  m_released.Reset();
   if (!m_timerName.empty()) m_mainForm->RemoveControl(m_timerName);
   if (!m_pictureName.empty()) m_mainForm->RemoveControl(m_pictureName);
   m_timerName.clear();

@@ -118,7 +118,7 @@ class spLib {
   uint32_t m_tickStamp = 0;
 
   platform::CWindow* m_mainForm = nullptr;
-  uint32_t m_tokReleased = 0;
+  platform::CSubscription m_released;
   std::string m_timerName;
   std::string m_pictureName;
 

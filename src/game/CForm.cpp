@@ -15,8 +15,8 @@ CForm::~CForm() {
 
 void CForm::Unhook() {
   if (m_Form == nullptr) return;
-  m_Form->QueryUnload.Unsubscribe(m_tokQuery);
-  m_Form->UnloadEvent.Unsubscribe(m_tokUnload);
+  m_query.Reset();
+  m_unload.Reset();
   m_Form = nullptr;
 }
 
@@ -24,13 +24,13 @@ void CForm::SetForm(platform::CWindow* form) {
   Unhook();
   m_Form = form;
   if (form == nullptr) return;
-  m_tokQuery = form->QueryUnload.Subscribe([this](int32_t& cancel, int32_t) {
+  m_query = form->QueryUnload.Subscribe([this](int32_t& cancel, int32_t) {
     if (CatchClose && !m_terminating) {
       cancel = 1;
       CloseRequested = true;
     }
   });
-  m_tokUnload = form->UnloadEvent.Subscribe([this](int32_t& cancel) {
+  m_unload = form->UnloadEvent.Subscribe([this](int32_t& cancel) {
     if (m_terminating) return;
     m_break = true;
     cancel = 1;

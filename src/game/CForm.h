@@ -30,8 +30,8 @@ class CForm {
   platform::CWindow* m_Form = nullptr;
   bool m_break = false;
   bool m_terminating = false;
-  uint32_t m_tokQuery = 0;
-  uint32_t m_tokUnload = 0;
+  platform::CSubscription m_query;
+  platform::CSubscription m_unload;
 };
 
 }  // namespace game

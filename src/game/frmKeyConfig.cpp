@@ -13,14 +13,16 @@ namespace {
 
 constexpr const char* kFontFamily = "ことり文字ふぉんと等幅";
 constexpr const char* kSlotNames[input::kMapSlots] = {
-    "ボタン１", "ボタン２", "ボタン３", "ボタン４", "ボタン５", "ボタン６", "ボタン７",
-    "ボタン８", "ボタン９", "ボタン１０", "上", "下", "左", "右"};
+    "ボタン１", "ボタン２", "ボタン３",   "ボタン４", "ボタン５", "ボタン６", "ボタン７",
+    "ボタン８", "ボタン９", "ボタン１０", "上",       "下",       "左",       "右"};
 
 // Layout of the window, in pixels.
-constexpr int32_t kRowTop = 70, kRowHeight = 34, kRowLeft = 16, kRowRight = frmKeyConfig::kWidth - 16;
+constexpr int32_t kRowTop = 70, kRowHeight = 34, kRowLeft = 16,
+                  kRowRight = frmKeyConfig::kWidth - 16;
 constexpr int32_t kKeyBoxLeft = 170;
 constexpr int32_t kButtonTop = frmKeyConfig::kHeight - 58, kButtonHeight = 42;
-constexpr int32_t kOkLeft = 16, kOkRight = 226, kCancelLeft = 236, kCancelRight = frmKeyConfig::kWidth - 16;
+constexpr int32_t kOkLeft = 16, kOkRight = 226, kCancelLeft = 236,
+                  kCancelRight = frmKeyConfig::kWidth - 16;
 
 constexpr uint32_t kBackground = 0xFF1B2130u, kRowFocus = 0xFF2F4A86u, kBox = 0xFF262D3Fu,
                    kBorder = 0xFF56627Fu, kFocusBorder = 0xFFFFD060u, kText = 0xFFFFFFFFu,
@@ -30,23 +32,27 @@ void Fill(std::vector<uint32_t>& px, int32_t l, int32_t t, int32_t r, int32_t b,
   l = std::max(l, 0), t = std::max(t, 0);
   r = std::min(r, frmKeyConfig::kWidth), b = std::min(b, frmKeyConfig::kHeight);
   for (int32_t y = t; y < b; ++y)
-    std::fill(px.begin() + y * frmKeyConfig::kWidth + l, px.begin() + y * frmKeyConfig::kWidth + r, c);
+    std::fill(px.begin() + y * frmKeyConfig::kWidth + l, px.begin() + y * frmKeyConfig::kWidth + r,
+              c);
 }
 
-void Frame(std::vector<uint32_t>& px, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t c, int32_t w) {
+void Frame(std::vector<uint32_t>& px, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t c,
+           int32_t w) {
   Fill(px, l, t, r, t + w, c);
   Fill(px, l, b - w, r, b, c);
   Fill(px, l, t, l + w, b, c);
   Fill(px, r - w, t, r, b, c);
 }
 
-int32_t RowOf(size_t visibleIndex) { return kRowTop + static_cast<int32_t>(visibleIndex) * kRowHeight; }
+int32_t RowOf(size_t visibleIndex) {
+  return kRowTop + static_cast<int32_t>(visibleIndex) * kRowHeight;
+}
 
 }  // namespace
 
 const std::vector<int32_t>& frmKeyConfig::VisibleSlots() {
-  static const std::vector<int32_t> slots = {0, 1, 2, 3, 4, 5, input::kMapUp, input::kMapDown,
-                                             input::kMapLeft, input::kMapRight};
+  static const std::vector<int32_t> slots = {
+      0, 1, 2, 3, 4, 5, input::kMapUp, input::kMapDown, input::kMapLeft, input::kMapRight};
   return slots;
 }
 
@@ -61,7 +67,8 @@ void frmKeyConfig::SetPlayerIndex(platform::CWindow* owner, int32_t playerIndex)
   m_closed = false;
   if (const input::VKeyMap* map = m_input.Map(playerIndex)) m_working = *map;
   for (int32_t slot = 0; slot < input::kMapSlots; ++slot)
-    m_labels[static_cast<size_t>(slot)] = input::spLibInput::KeyName(m_working[static_cast<size_t>(slot)]);
+    m_labels[static_cast<size_t>(slot)] =
+        input::spLibInput::KeyName(m_working[static_cast<size_t>(slot)]);
   Recheck();
   if (owner == nullptr) return;
   m_window = std::make_unique<platform::CWindow>();
@@ -71,15 +78,17 @@ void frmKeyConfig::SetPlayerIndex(platform::CWindow* owner, int32_t playerIndex)
     m_window.reset();
     return;
   }
-  platform::CFontRaster::LoadConfigFile(platform::ExecutableFolder() + "fonts/tumbleroo-fonts.conf");
+  platform::CFontRaster::LoadConfigFile(platform::ExecutableFolder() +
+                                        "fonts/tumbleroo-fonts.conf");
   m_font = std::make_unique<platform::CFontRaster>();
   m_font->Open(kFontFamily, 22);
   m_small = std::make_unique<platform::CFontRaster>();
   m_small->Open(kFontFamily, 15);
-  m_window->UnloadEvent.Subscribe([this](int32_t&) { m_closed = true; });
-  m_window->MouseDown.Subscribe([this](int32_t button, int32_t, int32_t x, int32_t y) {
-    if (button == platform::CWindow::kLeftButton) Click(x, y);
-  });
+  m_windowEvents.push_back(m_window->UnloadEvent.Subscribe([this](int32_t&) { m_closed = true; }));
+  m_windowEvents.push_back(
+      m_window->MouseDown.Subscribe([this](int32_t button, int32_t, int32_t x, int32_t y) {
+        if (button == platform::CWindow::kLeftButton) Click(x, y);
+      }));
   m_window->AddTimer("Timer1", 16, [this] {
     Timer1_Timer();
     Draw();
@@ -120,7 +129,8 @@ void frmKeyConfig::Captured(int32_t code) {
 
 void frmKeyConfig::SetFocus(int32_t focus) {
   const auto& slots = VisibleSlots();
-  if (focus == kFocusOk || focus == kFocusCancel || std::find(slots.begin(), slots.end(), focus) != slots.end())
+  if (focus == kFocusOk || focus == kFocusCancel ||
+      std::find(slots.begin(), slots.end(), focus) != slots.end())
     m_focus = focus;
 }
 
@@ -129,7 +139,8 @@ void frmKeyConfig::MoveFocus(int32_t step) {
   order.push_back(kFocusOk);
   order.push_back(kFocusCancel);
   const auto n = static_cast<int32_t>(order.size());
-  const auto at = static_cast<int32_t>(std::find(order.begin(), order.end(), m_focus) - order.begin());
+  const auto at =
+      static_cast<int32_t>(std::find(order.begin(), order.end(), m_focus) - order.begin());
   m_focus = order[static_cast<size_t>(((at + step) % n + n) % n)];
 }
 
@@ -187,13 +198,15 @@ void frmKeyConfig::Click(int32_t x, int32_t y) {
   }
   const auto& slots = VisibleSlots();
   for (size_t i = 0; i < slots.size(); ++i)
-    if (y >= RowOf(i) && y < RowOf(i) + kRowHeight && x >= kRowLeft && x < kRowRight) m_focus = slots[i];
+    if (y >= RowOf(i) && y < RowOf(i) + kRowHeight && x >= kRowLeft && x < kRowRight)
+      m_focus = slots[i];
 }
 
 void frmKeyConfig::Draw() {
   if (!m_window || m_closed) return;
   m_pixels.assign(static_cast<size_t>(kWidth) * kHeight, kBackground);
-  auto text = [this](platform::CFontRaster* font, int32_t x, int32_t y, const std::string& s, uint32_t c) {
+  auto text = [this](platform::CFontRaster* font, int32_t x, int32_t y, const std::string& s,
+                     uint32_t c) {
     if (font != nullptr && font->IsOpen())
       font->Draw(m_pixels.data(), kWidth * 4, kWidth, kHeight, x, y, s, c);
   };
@@ -210,18 +223,21 @@ void frmKeyConfig::Draw() {
       for (int32_t x = -8; x <= 8; ++x) {
         const int32_t d = x * x + y * y;
         if (d <= 64 && (d >= 36 || (focused && d <= 12)))
-          m_pixels[static_cast<size_t>((cy + y) * kWidth + cx + x)] = focused ? kFocusBorder : kBorder;
+          m_pixels[static_cast<size_t>((cy + y) * kWidth + cx + x)] =
+              focused ? kFocusBorder : kBorder;
       }
     text(m_font.get(), kRowLeft + 34, top + 5, kSlotNames[slot], kText);
     Fill(m_pixels, kKeyBoxLeft, top + 4, kRowRight - 6, top + kRowHeight - 4, kBox);
-    Frame(m_pixels, kKeyBoxLeft, top + 4, kRowRight - 6, top + kRowHeight - 4, focused ? kFocusBorder : kBorder, 1);
+    Frame(m_pixels, kKeyBoxLeft, top + 4, kRowRight - 6, top + kRowHeight - 4,
+          focused ? kFocusBorder : kBorder, 1);
     // Bold: the name drawn twice, a pixel apart.
     text(m_font.get(), kKeyBoxLeft + 10, top + 5, Label(slot), kText);
     text(m_font.get(), kKeyBoxLeft + 11, top + 5, Label(slot), kText);
   }
   auto button = [&](int32_t l, int32_t r, const std::string& caption, bool enabled, bool focused) {
     Fill(m_pixels, l, kButtonTop, r, kButtonTop + kButtonHeight, kButton);
-    Frame(m_pixels, l, kButtonTop, r, kButtonTop + kButtonHeight, focused ? kFocusBorder : kBorder, focused ? 2 : 1);
+    Frame(m_pixels, l, kButtonTop, r, kButtonTop + kButtonHeight, focused ? kFocusBorder : kBorder,
+          focused ? 2 : 1);
     const int32_t w = m_font && m_font->IsOpen() ? m_font->Measure(caption) : 0;
     text(m_font.get(), (l + r - w) / 2, kButtonTop + 9, caption, enabled ? kText : kWarn);
   };

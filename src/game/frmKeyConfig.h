@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "input/spLibInput.h"
+#include "platform/CEvent.h"
 
 namespace platform {
 class CWindow;
@@ -84,6 +85,7 @@ class frmKeyConfig {
   std::string m_okCaption = kOkCaption;
   bool m_okEnabled = true;
   std::unique_ptr<platform::CWindow> m_window;
+  std::vector<platform::CSubscription> m_windowEvents;  // dropped before the window
   std::unique_ptr<platform::CFontRaster> m_font;
   std::unique_ptr<platform::CFontRaster> m_small;
   std::vector<uint32_t> m_pixels;

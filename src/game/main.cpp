@@ -161,8 +161,6 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
   return {};
 }
 
-game::TheApp* g_app = nullptr;
-
 // The "Direct3D" menu shows the device that draws: HAL falls back to RGB when it cannot be made.
 void CheckDevice(platform::CMenuBar& menu, int32_t d3dMenu, bool hal,
                  present::CDisplayDevice* display) {
@@ -178,8 +176,10 @@ int32_t FindMenu(const platform::CMenuBar& menu, const std::string& caption) {
   return -1;
 }
 
-// The main window's menu; the items act on the game cycle that is running.
-void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevice* display) {
+// The main window's menu; the items act on the game cycle that is running (`app`, null between
+// game cycles).
+void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevice* display,
+               game::TheApp* const& app) {
   platform::CMenuBar& menu = form.Menu();
   const int32_t keys = menu.AddMenu("キーコンフィグ");
   const char* players[] = {"プレイヤー１", "プレイヤー２", "プレイヤー３", "プレイヤー４"};
@@ -189,15 +189,15 @@ void BuildMenu(platform::CWindow& form, engine::CJob& job, present::CDisplayDevi
       job.Add(game::TheApp::JobKeyDialog);
     });
   }
-  menu.AddMenu("スクリーンモードを変更", [] {
-    if (g_app != nullptr) g_app->Kestrel().ToggleFullscreen();
+  menu.AddMenu("スクリーンモードを変更", [&app] {
+    if (app != nullptr) app->Kestrel().ToggleFullscreen();
   });
-  menu.AddMenu("解像度を変更", [display] {
-    if (display == nullptr || g_app == nullptr) return;
+  menu.AddMenu("解像度を変更", [display, &app] {
+    if (display == nullptr || app == nullptr) return;
     const bool half = display->WindowScale() >= 1.0f;
     display->SetWindowScale(half ? 0.5f : 1.0f);
-    g_app->Kestrel().Config.WaitVsink = !half;
-    g_app->Kestrel().RePaint();
+    app->Kestrel().Config.WaitVsink = !half;
+    app->Kestrel().RePaint();
   });
   const int32_t vram = menu.AddMenu("VRAM");
   menu.AddItem(vram, "VRAMが足りないとき大きいﾃｸｽﾁｬ-の解像度を下げる", {}, true);
@@ -291,11 +291,12 @@ int main(int argc, char** argv) {
   root.SetSoundDevice(std::make_unique<sound::spLibSound>());
 
   {
+    game::TheApp* running = nullptr;  // outlives the window whose menu reads it
     platform::CWindow form1;
     form1.SetCaption(std::string("Tumbleroo ") + TUMBLEROO_VERSION_STRING);
     auto watcher = std::make_unique<game::CForm>();
     auto job = std::make_unique<engine::CJob>();
-    BuildMenu(form1, *job, display);
+    BuildMenu(form1, *job, display, running);
     watcher->SetForm(&form1);
     if (play.device != game::PlayOptions::Device::Settings) {
       const bool hal = play.device == game::PlayOptions::Device::Hal;
@@ -303,7 +304,7 @@ int main(int argc, char** argv) {
       CheckDevice(form1.Menu(), FindMenu(form1.Menu(), "Direct3D"), hal, display);
     }
     bool screenshotAsked = false;
-    form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {
+    const platform::CSubscription f12 = form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {
       if (key == platform::CWindow::kKeyF1 + 11) screenshotAsked = true;  // F12
     });
 
@@ -311,7 +312,7 @@ int main(int argc, char** argv) {
     int64_t frameNumber = 0;  // every frame of the program, across game cycles
     while (!watcher->Break()) {
       game::TheApp app(*job, *watcher, display);
-      g_app = &app;
+      running = &app;
       job->Add(app.GetJobkey(game::TheApp::JobBoot));
       while (job->Poll() != 0) {
         if (app.Kestrel().Poll() != 0) job->Destroy();
@@ -327,7 +328,7 @@ int main(int argc, char** argv) {
         if (options.frames >= 0 && ++frames == options.frames)
           form1.Close(platform::CWindow::kCloseByUser);
       }
-      g_app = nullptr;
+      running = nullptr;
     }
     job.reset();
     watcher.reset();

@@ -16,7 +16,7 @@
 namespace present {
 
 const char* const CDisplayDevice::kCapabilityNames[11] = {
-    "D3D Raster",           "D3D Transform&Light", "D3D BlendOp Normal", "D3D BlendOp Full",
+    "D3D Raster",           "D3D Transform&Light",  "D3D BlendOp Normal", "D3D BlendOp Full",
     "D3D TextureOp Normal", "D3D TextureOp Expand", "D3D TextureOp Full", "D3D MultiTextureOp",
     "D3D VertexProcess",    "D3D ApplyArk",         "D3D AntiAreas"};
 
@@ -33,7 +33,6 @@ bool Supported(const std::string& name, bool hal) {
          name == "D3D TextureOp Normal" || name == "D3D TextureOp Expand" ||
          name == "D3D TextureOp Full" || name == "D3D MultiTextureOp";
 }
-
 
 std::string Format6(int64_t value) {
   std::string s = std::to_string(value);
@@ -54,12 +53,9 @@ CDisplayDevice::~CDisplayDevice() {
 }
 
 void CDisplayDevice::Unsubscribe() {
-  if (m_window != nullptr) {
-    m_window->RenderReset.Unsubscribe(m_tokReset);
-    m_window->Destroying.Unsubscribe(m_tokDestroying);
-  }
+  m_reset.Reset();
+  m_destroying.Reset();
   m_window = nullptr;
-  m_tokReset = m_tokDestroying = 0;
 }
 
 void CDisplayDevice::BuildCapabilities() {
@@ -82,8 +78,8 @@ bool CDisplayDevice::Start(const engine::DisplayParams& params) {
 
   m_params = params;
   m_window = window;
-  m_tokReset = window->RenderReset.Subscribe([this] { NoticeLoss(); });
-  m_tokDestroying = window->Destroying.Subscribe([this] { DestroyTexture(); });
+  m_reset = window->RenderReset.Subscribe([this] { NoticeLoss(); });
+  m_destroying = window->Destroying.Subscribe([this] { DestroyTexture(); });
 
   window->SetFullscreen(params.fullscreen);
   window->SetDrawingSize(static_cast<int32_t>(static_cast<float>(params.width) * m_scale),
@@ -189,8 +185,10 @@ void CDisplayDevice::ApplyDevice() {
   bool hal = m_halChoice.value_or(m_params.halGraphics);
   if (hal && !HalAvailable()) {
     if (!m_toldNoHal)
-      std::fprintf(stderr, "tumbleroo: no OpenGL context for the HAL device (%s); drawing with "
-                           "the software (RGB) device\n", m_glWhy.c_str());
+      std::fprintf(stderr,
+                   "tumbleroo: no OpenGL context for the HAL device (%s); drawing with "
+                   "the software (RGB) device\n",
+                   m_glWhy.c_str());
     m_toldNoHal = true;
     hal = false;
   }
@@ -224,16 +222,17 @@ void CDisplayDevice::Stop() {
 
 bool CDisplayDevice::CreateTexture() {
   DestroyTexture();
-  auto* renderer = static_cast<SDL_Renderer*>(m_window != nullptr ? m_window->NativeRenderer() : nullptr);
+  auto* renderer =
+      static_cast<SDL_Renderer*>(m_window != nullptr ? m_window->NativeRenderer() : nullptr);
   if (renderer == nullptr) return false;
   m_needFull = true;
   SDL_RendererInfo info{};
   if (SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
     // The software renderer draws into the window's surface: without a menu bar on top the
     // back buffer is blitted there directly, without a texture in between.
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        m_block.data() + kBbiPictOffset, m_params.width, m_params.height, 32, Pitch(),
-        SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(m_block.data() + kBbiPictOffset, m_params.width,
+                                           m_params.height, 32, Pitch(), SDL_PIXELFORMAT_ARGB8888);
     if (surface == nullptr) return false;
     SDL_SetSurfaceBlendMode(surface, SDL_BLENDMODE_NONE);
     m_surface = surface;
@@ -255,7 +254,8 @@ void CDisplayDevice::DestroyTexture() {
   const bool live = m_window != nullptr && m_window->NativeRenderer() != nullptr;
   if (m_texture != nullptr && live) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_texture));
   m_texture = nullptr;
-  if (m_menuTexture != nullptr && live) SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
+  if (m_menuTexture != nullptr && live)
+    SDL_DestroyTexture(static_cast<SDL_Texture*>(m_menuTexture));
   m_menuTexture = nullptr;
   m_menuHash = 0;
 }
@@ -311,7 +311,8 @@ bool CDisplayDevice::UpdateMenuOverlay(bool& changed) {
   std::copy(box, box + 4, m_menuBox);
   const int32_t bw = box[2] - box[0], bh = box[3] - box[1];
   if (bw <= 0 || bh <= 0) return true;
-  uint32_t* base = m_menuPixels.data() + static_cast<size_t>(box[1]) * static_cast<size_t>(f.width) +
+  uint32_t* base = m_menuPixels.data() +
+                   static_cast<size_t>(box[1]) * static_cast<size_t>(f.width) +
                    static_cast<size_t>(box[0]);
   for (int32_t y = 0; y < bh; ++y)
     std::fill_n(base + static_cast<size_t>(y) * static_cast<size_t>(f.width), bw, 0u);
@@ -508,9 +509,9 @@ void CDisplayDevice::ShowSoftware(const util::CRect& clip) {
   const uint32_t targetFormat = target->format->format;
   if ((targetFormat == SDL_PIXELFORMAT_RGB888 || targetFormat == SDL_PIXELFORMAT_ARGB8888) &&
       source->format->format != targetFormat) {
-    SDL_Surface* alias = SDL_CreateRGBSurfaceWithFormatFrom(
-        m_block.data() + kBbiPictOffset, m_params.width, m_params.height, 32, Pitch(),
-        targetFormat);
+    SDL_Surface* alias =
+        SDL_CreateRGBSurfaceWithFormatFrom(m_block.data() + kBbiPictOffset, m_params.width,
+                                           m_params.height, 32, Pitch(), targetFormat);
     if (alias != nullptr) {
       SDL_SetSurfaceBlendMode(alias, SDL_BLENDMODE_NONE);
       SDL_FreeSurface(source);

@@ -138,8 +138,8 @@ class CDisplayDevice final : public engine::IDisplayDevice, public IGraphicsTarg
   bool m_needFull = true;     // the window's picture must be redrawn whole (new size or mode)
   int m_targetW = 0, m_targetH = 0;
   bool m_textureStale = false;  // the direct path drew last: the texture needs everything
-  uint32_t m_tokReset = 0;
-  uint32_t m_tokDestroying = 0;
+  platform::CSubscription m_reset;
+  platform::CSubscription m_destroying;
 
   std::vector<uint8_t> m_block;
   std::vector<uint8_t> m_saved;

@@ -40,7 +40,8 @@ TextureMemory& TextureMemory::Shared() {
   return memory;
 }
 
-CGraphics::CGraphics(engine::spLib* root) : m_root(root != nullptr ? root : &engine::spLib::Shared()) {
+CGraphics::CGraphics(engine::spLib* root)
+    : m_root(root != nullptr ? root : &engine::spLib::Shared()) {
   Subscribe();
 }
 
@@ -90,17 +91,14 @@ CGraphics& CGraphics::operator=(CGraphics&& other) noexcept {
 
 void CGraphics::Subscribe() {
   if (m_root == nullptr) return;
-  m_tokTerminate = m_root->TerminateDraw.Subscribe([this] { Release(); });
-  m_tokOver = m_root->ViderMemoryOver.Subscribe([this] { Release(); });
-  m_tokCash = m_root->ViderMemoryCash.Subscribe([this] { (void)ExistDDSTexture(true, true); });
+  m_rootEvents[0] = m_root->TerminateDraw.Subscribe([this] { Release(); });
+  m_rootEvents[1] = m_root->ViderMemoryOver.Subscribe([this] { Release(); });
+  m_rootEvents[2] =
+      m_root->ViderMemoryCash.Subscribe([this] { (void)ExistDDSTexture(true, true); });
 }
 
 void CGraphics::Unsubscribe() {
-  if (m_root == nullptr) return;
-  m_root->TerminateDraw.Unsubscribe(m_tokTerminate);
-  m_root->ViderMemoryOver.Unsubscribe(m_tokOver);
-  m_root->ViderMemoryCash.Unsubscribe(m_tokCash);
-  m_tokTerminate = m_tokOver = m_tokCash = 0;
+  for (platform::CSubscription& s : m_rootEvents) s.Reset();
 }
 
 void CGraphics::DrawScale(float scale) {
@@ -308,8 +306,8 @@ void CGraphics::Blt(image::CmgBBI& src, int32_t DstX, int32_t DstY, int32_t Widt
                     int32_t SrcX, int32_t SrcY, int32_t BltMode, float BltReality) {
   if (Width == 0) Width = src.Width();
   if (height == 0) height = src.height();
-  image::CmgBBIFunction::Shared().BBIBltFX(BBI, src, DstX, DstY, Width, height, SrcX, SrcY,
-                                           BltMode, BltReality);
+  image::CmgBBIFunction::Shared().BBIBltFX(BBI, src, DstX, DstY, Width, height, SrcX, SrcY, BltMode,
+                                           BltReality);
   Refresh();
 }
 
@@ -343,8 +341,8 @@ bool CGraphics::ExistDDS(bool WithBBIData) {
   return true;
 }
 
-void CGraphics::ChooseTextureSize(CIMDevice* device, bool withAlpha, int32_t& picW,
-                                  int32_t& picH, int32_t& texW, int32_t& texH) {
+void CGraphics::ChooseTextureSize(CIMDevice* device, bool withAlpha, int32_t& picW, int32_t& picH,
+                                  int32_t& texW, int32_t& texH) {
   const int32_t maxSide = device != nullptr ? device->MaxTextureSize() : 2048;
   IGraphicsTarget* t = Target();
   const int32_t bytesPerTexel = t != nullptr ? t->TextureFormat(withAlpha).bits / 8 : 4;
@@ -372,14 +370,13 @@ void CGraphics::ChooseTextureSize(CIMDevice* device, bool withAlpha, int32_t& pi
 }
 
 bool CGraphics::ExistDDSTexture(bool WithBBIData, bool WithAlphaCannel) {
-  if (DDS && (DDS->Lost() || !DDS->IsTexture() || m_textureAlpha != WithAlphaCannel))
-    DropSurface();
+  if (DDS && (DDS->Lost() || !DDS->IsTexture() || m_textureAlpha != WithAlphaCannel)) DropSurface();
   if (!DDS) {
     IGraphicsTarget* t = Target();
     CIMDevice* device = t != nullptr ? t->Device3D() : nullptr;
     int32_t picW = 0, picH = 0, texW = 0, texH = 0;
     ChooseTextureSize(device, WithAlphaCannel, picW, picH, texW, texH);
-    const engine::PixelFormat format = t != nullptr ? t->TextureFormat(WithAlphaCannel)
+    const engine::PixelFormat format = t != nullptr      ? t->TextureFormat(WithAlphaCannel)
                                        : WithAlphaCannel ? engine::PixelFormat::Argb8888()
                                                          : engine::PixelFormat::Xrgb8888();
     DDS = std::make_unique<engine::CSurface>(texW, texH, format, true);

@@ -6,6 +6,7 @@
 // image function library, the text renderer, the engine root's events and IGraphicsTarget.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "engine/CSurface.h"
 #include "image/CmgBBI.h"
+#include "platform/CEvent.h"
 #include "util/CRect.h"
 
 namespace engine {
@@ -177,7 +179,7 @@ class CGraphics {
                         bool colorkey);
 
   engine::spLib* m_root = nullptr;
-  uint32_t m_tokTerminate = 0, m_tokOver = 0, m_tokCash = 0;
+  std::array<platform::CSubscription, 3> m_rootEvents;  // end of drawing, memory over, cash
   bool m_surfaceMade = false, m_textureMade = false, m_outdated = true;
   bool m_textureAlpha = true, m_reduced = false;
   int64_t m_textureBytes = 0;

@@ -32,17 +32,12 @@ CQuadrangle::CQuadrangle(engine::spLib* root, util::CApi* api) : m_root(root), m
   if (m_api == nullptr && m_root != nullptr) m_api = &m_root->Api();
   if (m_api == nullptr) m_api = &m_ownApi.emplace();
   if (m_root != nullptr) {
-    m_tokViderMemoryOver = m_root->ViderMemoryOver.Subscribe([this] { Release(); });
-    m_tokTerminateDraw = m_root->TerminateDraw.Subscribe([this] { Release(); });
+    m_memoryOver = m_root->ViderMemoryOver.Subscribe([this] { Release(); });
+    m_terminateDraw = m_root->TerminateDraw.Subscribe([this] { Release(); });
   }
 }
 
-CQuadrangle::~CQuadrangle() {
-  if (m_root != nullptr) {
-    m_root->ViderMemoryOver.Unsubscribe(m_tokViderMemoryOver);
-    m_root->TerminateDraw.Unsubscribe(m_tokTerminateDraw);
-  }
-}
+CQuadrangle::~CQuadrangle() = default;
 
 void CQuadrangle::Target(uint32_t* pixels, int32_t width, int32_t height, int32_t stride) {
   if (pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4) {
@@ -97,15 +92,19 @@ bool CQuadrangle::Grid(int32_t cx, int32_t cy, float sx, float sy) {
   m_cy = H / m_ch;
   float end = 1000.0f;
   const float cwf = static_cast<float>(m_cw), chf = static_cast<float>(m_ch);
-  if (sx > 0 && sy > 0) end = std::min(cwf / sx, chf / sy);
-  else if (sx > 0) end = cwf / sx;
-  else if (sy > 0) end = chf / sy;
+  if (sx > 0 && sy > 0)
+    end = std::min(cwf / sx, chf / sy);
+  else if (sx > 0)
+    end = cwf / sx;
+  else if (sy > 0)
+    end = chf / sy;
   m_endCount = static_cast<int32_t>(std::min(std::nearbyint(end), 1000.0f)) + 1;
 
   m_picture.resize(static_cast<size_t>(W) * static_cast<size_t>(H));
   for (int32_t y = 0; y < H; ++y)
     std::memcpy(&m_picture[static_cast<size_t>(y) * W],
-                RowOf(m_pixels, m_stride, m_area.Top + y) + m_area.Left, static_cast<size_t>(W) * 4);
+                RowOf(m_pixels, m_stride, m_area.Top + y) + m_area.Left,
+                static_cast<size_t>(W) * 4);
 
   for (int32_t j = 0; j <= m_cy; ++j) {
     for (int32_t i = 0; i <= m_cx; ++i) {
@@ -218,8 +217,10 @@ void CQuadrangle::Draw(const uint32_t* back, int32_t backStride, bool efects) {
     const float x1f = std::min(c.x + c.w, static_cast<float>(W));
     const float y1f = std::min(c.y + c.h, static_cast<float>(H));
     if (x0f >= x1f || y0f >= y1f) continue;
-    const auto x0 = static_cast<int32_t>(std::lrint(x0f)), x1 = static_cast<int32_t>(std::lrint(x1f));
-    const auto y0 = static_cast<int32_t>(std::lrint(y0f)), y1 = static_cast<int32_t>(std::lrint(y1f));
+    const auto x0 = static_cast<int32_t>(std::lrint(x0f)),
+               x1 = static_cast<int32_t>(std::lrint(x1f));
+    const auto y0 = static_cast<int32_t>(std::lrint(y0f)),
+               y1 = static_cast<int32_t>(std::lrint(y1f));
     const float scaleX = static_cast<float>(c.src.Width) / c.w;
     const float scaleY = static_cast<float>(c.src.Height) / c.h;
     for (int32_t y = y0; y < y1; ++y) {
@@ -228,9 +229,9 @@ void CQuadrangle::Draw(const uint32_t* back, int32_t backStride, bool efects) {
       const uint32_t* srow = &m_picture[static_cast<size_t>(c.src.Top + sy) * W + c.src.Left];
       uint32_t* drow = RowOf(m_pixels, m_stride, m_area.Top + y) + m_area.Left;
       for (int32_t x = x0; x < x1; ++x) {
-        const int32_t sxp = std::clamp(
-            static_cast<int32_t>((static_cast<float>(x) + 0.5f - c.x) * scaleX), 0,
-            c.src.Width - 1);
+        const int32_t sxp =
+            std::clamp(static_cast<int32_t>((static_cast<float>(x) + 0.5f - c.x) * scaleX), 0,
+                       c.src.Width - 1);
         drow[x] = fade == 255 ? (srow[sxp] | 0xFF000000u) : Mix(drow[x], srow[sxp], fade);
       }
     }

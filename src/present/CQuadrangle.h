@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "image/CmgBBI.h"
+#include "platform/CEvent.h"
 #include "util/CApi.h"
 #include "util/CRect.h"
 
@@ -101,8 +102,8 @@ class CQuadrangle {
   engine::spLib* m_root = nullptr;
   util::CApi* m_api = nullptr;
   std::optional<util::CApi> m_ownApi;
-  uint32_t m_tokViderMemoryOver = 0;
-  uint32_t m_tokTerminateDraw = 0;
+  platform::CSubscription m_memoryOver;
+  platform::CSubscription m_terminateDraw;
 
   uint32_t* m_pixels = nullptr;
   int32_t m_width = 0, m_height = 0, m_stride = 0;

@@ -180,7 +180,7 @@ TEST_F(CKestrelTest, PaintManualRaisesPaintInsteadOfPresenting) {
   kestrel->RePaint();
   int paints = 0;
   int32_t nested = -1;
-  kestrel->Paint.Subscribe([&] {
+  const platform::CSubscription onPaint = kestrel->Paint.Subscribe([&] {
     ++paints;
     nested = kestrel->Poll();  // re-entry is refused
   });
@@ -232,9 +232,8 @@ TEST_F(CKestrelTest, SupportPageListsBothLists) {
   Connect();
   form.KeyDown.Raise(CWindow::kKeyF6, 0);
   kestrel->Poll();
-  EXPECT_EQ(display->texts,
-            (std::vector<std::string>{" [ Support ] \r\nA\r\n@32,32",
-                                      " [ NonSupport ] \r\nB\r\nC\r\n@232,32"}));
+  EXPECT_EQ(display->texts, (std::vector<std::string>{" [ Support ] \r\nA\r\n@32,32",
+                                                      " [ NonSupport ] \r\nB\r\nC\r\n@232,32"}));
 }
 
 TEST_F(CKestrelTest, VirtualKeyPageFormat) {
@@ -277,7 +276,8 @@ TEST_F(CKestrelTest, PaintAreaPageFramesWhatWillBePresented) {
 TEST_F(CKestrelTest, EscapeClosesOnlyWithTheGameServices) {
   Connect();
   int queries = 0;
-  form.QueryUnload.Subscribe([&](int32_t&, int32_t) { ++queries; });
+  const platform::CSubscription onQueryUnload =
+      form.QueryUnload.Subscribe([&](int32_t&, int32_t) { ++queries; });
   kestrel->Config.GameAppService = false;
   form.KeyDown.Raise(CWindow::kKeyEscape, 0);
   EXPECT_EQ(queries, 0);
@@ -290,7 +290,8 @@ TEST_F(CKestrelTest, EscapeClosesOnlyWithTheGameServices) {
 
 TEST_F(CKestrelTest, RefusedCloseQueryKeepsTheControllerConnected) {
   Connect();
-  form.QueryUnload.Subscribe([](int32_t& cancel, int32_t) { cancel = 1; });
+  const platform::CSubscription onQueryUnload =
+      form.QueryUnload.Subscribe([](int32_t& cancel, int32_t) { cancel = 1; });
   form.Close(CWindow::kCloseByUser);
   EXPECT_EQ(kestrel->Poll(), 0);
 }
@@ -318,13 +319,16 @@ TEST_F(CKestrelTest, WheelClosesTheWindowWithTheDebugService) {
 TEST_F(CKestrelTest, UnConnectReleasesDevicesThroughTheRootInOrder) {
   Connect();
   std::vector<std::string> events;
-  root->Unload.Subscribe([&] { log.push_back("Unload"); });
-  root->TerminateDraw.Subscribe([&] { log.push_back("TerminateDraw"); });
-  root->TerminateInput.Subscribe([&] { log.push_back("TerminateInput"); });
-  root->TerminateSound.Subscribe([&] { log.push_back("TerminateSound"); });
+  const platform::CSubscription onUnload = root->Unload.Subscribe([&] { log.push_back("Unload"); });
+  const platform::CSubscription onTerminateDraw =
+      root->TerminateDraw.Subscribe([&] { log.push_back("TerminateDraw"); });
+  const platform::CSubscription onTerminateInput =
+      root->TerminateInput.Subscribe([&] { log.push_back("TerminateInput"); });
+  const platform::CSubscription onTerminateSound =
+      root->TerminateSound.Subscribe([&] { log.push_back("TerminateSound"); });
   kestrel->UnConnect();
-  EXPECT_EQ(log, (CallLog{"Unload", "TerminateDraw", "display.Stop", "TerminateInput",
-                          "input.Stop", "TerminateSound", "sound.Stop"}));
+  EXPECT_EQ(log, (CallLog{"Unload", "TerminateDraw", "display.Stop", "TerminateInput", "input.Stop",
+                          "TerminateSound", "sound.Stop"}));
   EXPECT_EQ(root->MainForm(), nullptr);
   EXPECT_EQ(kestrel->Poll(), 1);
 }
@@ -350,8 +354,9 @@ TEST_F(CKestrelTest, ManualRestoreRaisesTheEventsInstead) {
   Connect();
   kestrel->Config.RestoreManual = true;
   int lost = 0, restored = 0;
-  kestrel->PaintDGLost.Subscribe([&] { ++lost; });
-  kestrel->PaintDGRetore.Subscribe([&] { ++restored; });
+  const platform::CSubscription onPaintDGLost = kestrel->PaintDGLost.Subscribe([&] { ++lost; });
+  const platform::CSubscription onPaintDGRetore =
+      kestrel->PaintDGRetore.Subscribe([&] { ++restored; });
   root->DirectDrawViderMemoryOver();
   kestrel->Poll();
   EXPECT_EQ(lost, 1);

@@ -17,7 +17,8 @@ using enginetest::CallLog;
 using enginetest::FakeClock;
 
 const std::string kDirectXEntry =
-    "インストールエラー\r\nDirectX7の初期化に失敗しました\r\nDirectX7以降をインストールしてください\r\n";
+    "インストールエラー\r\nDirectX7の初期化に失敗しました\r\nDirectX7以降をインストールしてください"
+    "\r\n";
 const std::string kLibraryEntry =
     "インストールエラー\r\nBLIVO.DLLがインストールされていません\r\n"
     "ＤＬＬファイルをフォルダにコピーしてください\r\n";
@@ -159,10 +160,13 @@ TEST(spLib, UnConnectRaisesAndReleasesInOrder) {
   root.SetDisplayDevice(std::move(display));
   root.SetInputDevice(std::move(input));
   root.SetSoundDevice(std::move(sound));
-  root.Unload.Subscribe([&] { log.push_back("Unload"); });
-  root.TerminateDraw.Subscribe([&] { log.push_back("TerminateDraw"); });
-  root.TerminateInput.Subscribe([&] { log.push_back("TerminateInput"); });
-  root.TerminateSound.Subscribe([&] { log.push_back("TerminateSound"); });
+  const platform::CSubscription onUnload = root.Unload.Subscribe([&] { log.push_back("Unload"); });
+  const platform::CSubscription onTerminateDraw =
+      root.TerminateDraw.Subscribe([&] { log.push_back("TerminateDraw"); });
+  const platform::CSubscription onTerminateInput =
+      root.TerminateInput.Subscribe([&] { log.push_back("TerminateInput"); });
+  const platform::CSubscription onTerminateSound =
+      root.TerminateSound.Subscribe([&] { log.push_back("TerminateSound"); });
 
   root.UnConnect();
   EXPECT_TRUE(log.empty()) << "no window bound: nothing raised";
@@ -170,8 +174,8 @@ TEST(spLib, UnConnectRaisesAndReleasesInOrder) {
   platform::CWindow form;
   root.Connect(form);
   root.UnConnect();
-  const CallLog expected = {"Unload",         "TerminateDraw", "display.Stop", "TerminateInput",
-                            "input.Stop",     "TerminateSound", "sound.Stop"};
+  const CallLog expected = {"Unload",     "TerminateDraw",  "display.Stop", "TerminateInput",
+                            "input.Stop", "TerminateSound", "sound.Stop"};
   EXPECT_EQ(log, expected);
 
   log.clear();
@@ -184,7 +188,7 @@ TEST(spLib, ConnectingAnotherWindowDisconnectsTheFirst) {
   FakeClock clock;
   engine::spLib root(enginetest::PassingServices(clock, nullptr, nullptr));
   int unloads = 0;
-  root.Unload.Subscribe([&] { ++unloads; });
+  const platform::CSubscription onUnload = root.Unload.Subscribe([&] { ++unloads; });
   platform::CWindow a, b;
   root.Connect(a);
   root.Connect(b);
@@ -199,8 +203,8 @@ TEST(spLib, MemoryEventsOnlyWhileTheDisplayExists) {
   CallLog log;
   engine::spLib root(enginetest::PassingServices(clock, nullptr, nullptr));
   int over = 0, cash = 0;
-  root.ViderMemoryOver.Subscribe([&] { ++over; });
-  root.ViderMemoryCash.Subscribe([&] { ++cash; });
+  const platform::CSubscription onViderMemoryOver = root.ViderMemoryOver.Subscribe([&] { ++over; });
+  const platform::CSubscription onViderMemoryCash = root.ViderMemoryCash.Subscribe([&] { ++cash; });
   root.DirectDrawViderMemoryOver();
   root.DirectDrawViderMemoryCash();
   EXPECT_EQ(over + cash, 0);
@@ -218,15 +222,16 @@ TEST(spLib, TickReportsElapsedMillisecondsCappedAt1000) {
   clock.now = 123456;
   engine::spLib root(enginetest::PassingServices(clock, nullptr, nullptr));
   std::vector<int32_t> ticks;
-  root.Timer.Subscribe([&](int32_t ms) { ticks.push_back(ms); });
-  root.Tick();        // first: stamp 0
+  const platform::CSubscription onTimer =
+      root.Timer.Subscribe([&](int32_t ms) { ticks.push_back(ms); });
+  root.Tick();  // first: stamp 0
   clock.now += 10;
   root.Tick();
   clock.now += 11;
   root.Tick();
   clock.now += 5000;
   root.Tick();
-  clock.now = 7;      // the clock wrapped
+  clock.now = 7;  // the clock wrapped
   root.Tick();
   EXPECT_EQ(ticks, (std::vector<int32_t>{1000, 10, 11, 1000, 0}));
 }

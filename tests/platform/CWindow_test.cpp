@@ -21,20 +21,41 @@ using platform::CWindow;
 TEST(CEvent, HandlersRunInOrderAndMayUnsubscribeEachOther) {
   CEvent<int32_t&> e;
   std::vector<std::string> seen;
-  uint32_t second = 0;
-  e.Subscribe([&](int32_t& v) {
+  platform::CSubscription second;
+  const platform::CSubscription first = e.Subscribe([&](int32_t& v) {
     seen.push_back("a");
     v += 1;
-    e.Unsubscribe(second);  // removed before its turn: not called
+    second.Reset();  // removed before its turn: not called
   });
   second = e.Subscribe([&](int32_t&) { seen.push_back("b"); });
-  e.Subscribe([&](int32_t& v) {
-    seen.push_back("c" + std::to_string(v));
-  });
+  const platform::CSubscription third =
+      e.Subscribe([&](int32_t& v) { seen.push_back("c" + std::to_string(v)); });
   int32_t value = 0;
   e.Raise(value);
   EXPECT_EQ(seen, (std::vector<std::string>{"a", "c1"}));
   EXPECT_EQ(value, 1) << "reference arguments carry answers back";
+}
+
+TEST(CEvent, ASubscriptionEndsWithItsTokenAndOutlivesItsEvent) {
+  platform::CSubscription kept;
+  int32_t calls = 0;
+  {
+    CEvent<> e;
+    {
+      const platform::CSubscription scoped = e.Subscribe([&] { ++calls; });
+      kept = e.Subscribe([&] { calls += 10; });
+      e.Raise();
+      EXPECT_EQ(calls, 11);
+    }
+    e.Raise();  // the scoped handler is gone
+    EXPECT_EQ(calls, 21);
+    platform::CSubscription moved = std::move(kept);
+    EXPECT_FALSE(kept.Active());
+    EXPECT_TRUE(moved.Active());
+    kept = std::move(moved);
+  }
+  EXPECT_FALSE(kept.Active());  // the event went first: the token forgets it safely
+  kept.Reset();
 }
 
 TEST(CWindow, CloseQueryAndUnloadCanEachRefuse) {
@@ -42,11 +63,12 @@ TEST(CWindow, CloseQueryAndUnloadCanEachRefuse) {
   int32_t queryMode = -1;
   bool refuseQuery = true, refuseUnload = true;
   int unloads = 0;
-  w.QueryUnload.Subscribe([&](int32_t& cancel, int32_t mode) {
-    queryMode = mode;
-    if (refuseQuery) cancel = 1;
-  });
-  w.UnloadEvent.Subscribe([&](int32_t& cancel) {
+  const platform::CSubscription onQueryUnload =
+      w.QueryUnload.Subscribe([&](int32_t& cancel, int32_t mode) {
+        queryMode = mode;
+        if (refuseQuery) cancel = 1;
+      });
+  const platform::CSubscription onUnloadEvent = w.UnloadEvent.Subscribe([&](int32_t& cancel) {
     ++unloads;
     if (refuseUnload) cancel = 1;
   });
@@ -90,8 +112,10 @@ TEST(CMenuBar, ClicksRunAtTheNextPumpAndRespectEnabled) {
   CMenuBar& m = w.Menu();
   std::vector<std::string> ran;
   const int32_t file = m.AddMenu("ファイル");
-  const int32_t a = m.AddItem(file, "A", [&] { ran.push_back("A"); }, true);
-  const int32_t b = m.AddItem(file, "B", [&] { ran.push_back("B"); }, true);
+  const int32_t a = m.AddItem(
+      file, "A", [&] { ran.push_back("A"); }, true);
+  const int32_t b = m.AddItem(
+      file, "B", [&] { ran.push_back("B"); }, true);
   const int32_t quit = m.AddMenu("終了", [&] { ran.push_back("quit"); });
   EXPECT_TRUE(w.HasMenu());
   EXPECT_EQ(m.AddItem(99, "x"), -1);

@@ -15,8 +15,8 @@
 #include "engine/CKestrel.h"
 #include "engine/spLib.h"
 #include "image/CmgBBIFunction.h"
-#include "present/CGraphics.h"
 #include "platform/CWindow.h"
+#include "present/CGraphics.h"
 
 namespace {
 
@@ -84,8 +84,8 @@ TEST_F(DisplayTest, SizesTheBbiHeaderCannotHoldAreRefused) {
   struct Case {
     int32_t w, h;
     bool ok;
-  } cases[] = {{0, 600, false}, {800, -1, false}, {8192, 1, false}, {1, 8192, false},
-               {8191, 1, true}, {1, 8191, true}};
+  } cases[] = {{0, 600, false},  {800, -1, false}, {8192, 1, false},
+               {1, 8192, false}, {8191, 1, true},  {1, 8191, true}};
   ASSERT_TRUE(form->Load());
   root->Connect(*form);
   for (const Case& c : cases) {
@@ -116,7 +116,7 @@ TEST_F(DisplayTest, PresentCopiesOnlyTheGivenArea) {
   uint32_t* px = display->Pixels();
   display->PresentAll(false);
   EXPECT_EQ(Shown(10, 10), 0u);
-  px[10 * 800 + 10] = 0xFF123456u;   // inside the area
+  px[10 * 800 + 10] = 0xFF123456u;    // inside the area
   px[500 * 800 + 700] = 0xFFABCDEFu;  // outside
   util::CRect area;
   area.Create(0, 0, 100, 100);
@@ -168,10 +168,9 @@ TEST_F(DisplayTest, ThreeDDeviceDrawsIntoTheBackBufferAndFollowsTheChoice) {
   ASSERT_NE(d, nullptr);
   d->SetRenderMode(0x010);
   const uint32_t c = 0xFF336699u;
-  const present::TLVertex v[4] = {present::CIMDevice::TLVERTEX(10, 20, c, 0, 0),
-                                  present::CIMDevice::TLVERTEX(30, 20, c, 0, 0),
-                                  present::CIMDevice::TLVERTEX(10, 40, c, 0, 0),
-                                  present::CIMDevice::TLVERTEX(30, 40, c, 0, 0)};
+  const present::TLVertex v[4] = {
+      present::CIMDevice::TLVERTEX(10, 20, c, 0, 0), present::CIMDevice::TLVERTEX(30, 20, c, 0, 0),
+      present::CIMDevice::TLVERTEX(10, 40, c, 0, 0), present::CIMDevice::TLVERTEX(30, 40, c, 0, 0)};
   d->DrawStrip(v, 4);
   EXPECT_EQ(display->Pixels()[25 * 800 + 15], c);
   EXPECT_EQ(display->Pixels()[45 * 800 + 15], 0u);
@@ -197,8 +196,8 @@ TEST_F(DisplayTest, MemoryReportLayout) {
   EXPECT_EQ(lines[1], "InitCount = 1");
   EXPECT_EQ(lines[2], "PixelBits = 32");
   EXPECT_TRUE(lines[3] == "BackBuffer = VRAM" || lines[3] == "BackBuffer = SystemMemory");
-  const char* labels[] = {"Total LocalVRAM    =", "Use   LocalVRAM    =",
-                          "Total nonLocalVRAM =", "Use   nonLocalVRAM ="};
+  const char* labels[] = {"Total LocalVRAM    =", "Use   LocalVRAM    =", "Total nonLocalVRAM =",
+                          "Use   nonLocalVRAM ="};
   for (int i = 0; i < 4; ++i) {
     const std::string& line = lines[static_cast<size_t>(4 + i)];
     EXPECT_EQ(line.rfind(labels[i], 0), 0u) << line;
@@ -219,7 +218,8 @@ TEST_F(DisplayTest, FullScreenToggleRestartsWithTheStoredSettings) {
   p.attachZBuffer = true;
   ASSERT_TRUE(StartDisplay(p));
   int terminations = 0;
-  root->TerminateDraw.Subscribe([&] { ++terminations; });
+  const platform::CSubscription onTerminateDraw =
+      root->TerminateDraw.Subscribe([&] { ++terminations; });
   ASSERT_TRUE(display->ToggleFullscreen(true));
   EXPECT_TRUE(display->IsFullscreen());
   EXPECT_TRUE(form->Fullscreen());
@@ -239,7 +239,8 @@ TEST_F(DisplayTest, FullScreenToggleRestartsWithTheStoredSettings) {
 TEST_F(DisplayTest, LostSurfacesSkipOnePresentAndComeBack) {
   ASSERT_TRUE(StartDisplay(Params800()));
   int lost = 0;
-  root->ViderMemoryOver.Subscribe([&] { ++lost; });
+  const platform::CSubscription onViderMemoryOver =
+      root->ViderMemoryOver.Subscribe([&] { ++lost; });
   display->Pixels()[0] = 0xFF00FF00u;
   display->NoticeLoss();
   EXPECT_EQ(lost, 1);

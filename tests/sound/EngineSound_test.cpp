@@ -30,7 +30,8 @@ TEST(EngineSound, TheRootStartsAndReleasesTheDevice) {
   wave.BufferWrite();
   wave.Play(1);
   bool aliveWhenTold = false;
-  root.TerminateSound.Subscribe([&] { aliveWhenTold = wave.GetState(); });
+  const platform::CSubscription onTerminateSound =
+      root.TerminateSound.Subscribe([&] { aliveWhenTold = wave.GetState(); });
   root.DirectSoundExit();
   EXPECT_TRUE(aliveWhenTold);
   EXPECT_FALSE(root.SoundDevice()->Started());
