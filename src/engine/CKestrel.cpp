@@ -44,8 +44,11 @@ void CKestrel::Hook() {
   e.push_back(w.DblClick.Subscribe([this] { OnMouseDown(m_lastButton); }));
   e.push_back(
       w.MouseMove.Subscribe([this](int32_t, int32_t, int32_t, int32_t) { m_mouseMoved = true; }));
-  e.push_back(w.RawEvent.Subscribe([this](const void* ev) {
-    if (IInputDevice* in = m_root.InputDevice()) in->OnWindowEvent(ev);
+  e.push_back(w.Wheel.Subscribe([this](int32_t notches) {
+    if (IInputDevice* in = m_root.InputDevice()) in->OnWheel(notches);
+  }));
+  e.push_back(w.DevicesChanged.Subscribe([this] {
+    if (IInputDevice* in = m_root.InputDevice()) in->OnDevicesChanged();
   }));
   e.push_back(w.FocusLost.Subscribe([this] {
     if (IInputDevice* in = m_root.InputDevice()) in->FocusLost();

@@ -55,10 +55,10 @@ class IInputDevice {
   [[nodiscard]] virtual int32_t VKeyCount() const = 0;
   virtual bool GetVKey(int32_t index, VKeyState& out) const = 0;
 
-  // Every event the window's message pump sees, before the frame controller handles it.
-  // `platformEvent` points at the platform's event record (an SDL_Event); device modules may
-  // read it in their .cpp files (for example the wheel, which SDL reports only as events).
-  virtual void OnWindowEvent(const void* platformEvent) { (void)platformEvent; }
+  // The window's wheel turned by `notches` (away from the user positive).
+  virtual void OnWheel(int32_t notches) { (void)notches; }
+  // A game controller was plugged in or out: look for controllers again at the next read.
+  virtual void OnDevicesChanged() {}
   // The window lost the keyboard focus: keys held now will never report their release.
   virtual void FocusLost() {}
 };

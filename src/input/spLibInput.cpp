@@ -3,8 +3,6 @@
 // pulled out reads as released.
 #include "input/spLibInput.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <climits>
 
@@ -19,21 +17,20 @@ namespace {
 constexpr int32_t K(int32_t scanCode) { return KeyCode(scanCode); }
 
 // Keyboard set A (first of the pair): H/N/B/M for directions.
-constexpr VKeyMap kSetA = {K(scan::kZ), K(scan::kX), K(scan::kC), K(scan::kA),
-                           K(scan::kS), K(scan::kD), K(scan::kQ), K(scan::kW),
-                           K(scan::kE), K(scan::kR),
+constexpr VKeyMap kSetA = {K(scan::kZ), K(scan::kX), K(scan::kC), K(scan::kA), K(scan::kS),
+                           K(scan::kD), K(scan::kQ), K(scan::kW), K(scan::kE), K(scan::kR),
                            K(scan::kH), K(scan::kN), K(scan::kB), K(scan::kM)};
 // Keyboard set B (second of the pair): arrows and the keypad.
-constexpr VKeyMap kSetB = {K(scan::kNumpad1), K(scan::kNumpad2), K(scan::kNumpad3),
-                           K(scan::kNumpad4), K(scan::kNumpad5), K(scan::kNumpad6),
-                           K(scan::kNumpad7), K(scan::kNumpad8), K(scan::kNumpad9),
-                           K(scan::kNumpadPlus),
-                           K(scan::kUp), K(scan::kDown), K(scan::kLeft), K(scan::kRight)};
+constexpr VKeyMap kSetB = {K(scan::kNumpad1),    K(scan::kNumpad2), K(scan::kNumpad3),
+                           K(scan::kNumpad4),    K(scan::kNumpad5), K(scan::kNumpad6),
+                           K(scan::kNumpad7),    K(scan::kNumpad8), K(scan::kNumpad9),
+                           K(scan::kNumpadPlus), K(scan::kUp),      K(scan::kDown),
+                           K(scan::kLeft),       K(scan::kRight)};
 // The arrow set: arrows with the letter buttons of set A.
-constexpr VKeyMap kArrowSet = {K(scan::kZ), K(scan::kX), K(scan::kC), K(scan::kA),
-                               K(scan::kS), K(scan::kD), K(scan::kQ), K(scan::kW),
-                               K(scan::kE), K(scan::kR),
-                               K(scan::kUp), K(scan::kDown), K(scan::kLeft), K(scan::kRight)};
+constexpr VKeyMap kArrowSet = {K(scan::kZ),    K(scan::kX),    K(scan::kC),  K(scan::kA),
+                               K(scan::kS),    K(scan::kD),    K(scan::kQ),  K(scan::kW),
+                               K(scan::kE),    K(scan::kR),    K(scan::kUp), K(scan::kDown),
+                               K(scan::kLeft), K(scan::kRight)};
 
 VKeyMap JoystickSet(int32_t joystick) {
   VKeyMap map{};
@@ -171,11 +168,8 @@ void spLibInput::ReadKeyboard() {
       }
       m_keys = fresh;
       break;
-    case KeyReadResult::kNoFocus:
-      m_keys.fill(0);
-      break;
-    case KeyReadResult::kFailed:
-      break;  // the previous state stands for this frame
+    case KeyReadResult::kNoFocus: m_keys.fill(0); break;
+    case KeyReadResult::kFailed: break;  // the previous state stands for this frame
   }
 }
 
@@ -193,8 +187,8 @@ void spLibInput::UpdateKeyCounters() {
   UpdatePressCounter(c.Down, down(scan::kDown));
   UpdatePressCounter(c.Left, down(scan::kLeft));
   UpdatePressCounter(c.Right, down(scan::kRight));
-  UpdatePressCounter(c.Arrow,
-                     down(scan::kUp) || down(scan::kDown) || down(scan::kLeft) || down(scan::kRight));
+  UpdatePressCounter(
+      c.Arrow, down(scan::kUp) || down(scan::kDown) || down(scan::kLeft) || down(scan::kRight));
 }
 
 void spLibInput::PollKeyboard() {
@@ -222,9 +216,7 @@ void spLibInput::PollMouse() {
   const MouseReadResult result =
       m_mouseSource != nullptr ? m_mouseSource->Read(fresh) : MouseReadResult::kFailed;
   switch (result) {
-    case MouseReadResult::kOk:
-      m_mouse = fresh;
-      break;
+    case MouseReadResult::kOk: m_mouse = fresh; break;
     case MouseReadResult::kNoFocus:
       std::fill(std::begin(m_mouse.buttons), std::end(m_mouse.buttons), uint8_t{0});
       m_mouse.wheel = 0;
@@ -271,28 +263,10 @@ void spLibInput::SetCursorRelative(float fx, float fy) {
   m_counters.MouseRelY = fy;
 }
 
-void spLibInput::OnWindowEvent(const void* platformEvent) {
-  if (platformEvent == nullptr) return;
-  const SDL_Event& event = *static_cast<const SDL_Event*>(platformEvent);
-  switch (event.type) {
-    case SDL_MOUSEWHEEL: {
-      int32_t notches = event.wheel.y;
-      if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-      const int64_t delta = static_cast<int64_t>(notches) * 120;
-      m_pendingWheel = SaturatingAdd(
-          m_pendingWheel, static_cast<int32_t>(std::clamp<int64_t>(delta, INT32_MIN, INT32_MAX)));
-      break;
-    }
-    case SDL_JOYDEVICEADDED:
-    case SDL_JOYDEVICEREMOVED:
-      m_rescan = true;
-      break;
-    case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) FocusLost();
-      break;
-    default:
-      break;
-  }
+void spLibInput::OnWheel(int32_t notches) {
+  const int64_t delta = static_cast<int64_t>(notches) * 120;
+  m_pendingWheel = SaturatingAdd(
+      m_pendingWheel, static_cast<int32_t>(std::clamp<int64_t>(delta, INT32_MIN, INT32_MAX)));
 }
 
 // ---- Joysticks ----
@@ -324,8 +298,7 @@ const JoystickRecord& spLibInput::Joystick(int32_t index) const {
 
 bool spLibInput::IsPressed(int32_t code) const {
   switch (CodeKind(code)) {
-    case kCodeKeyboard:
-      return m_keys[static_cast<size_t>(CodeLow(code))] != 0;
+    case kCodeKeyboard: return m_keys[static_cast<size_t>(CodeLow(code))] != 0;
     case kCodeDirection: {
       const JoystickRecord& record = m_joy[static_cast<size_t>(CodeJoystick(code))];
       if (!record.present) return false;
@@ -341,8 +314,7 @@ bool spLibInput::IsPressed(int32_t code) const {
       const JoystickRecord& record = m_joy[static_cast<size_t>(CodeJoystick(code))];
       return record.present && record.state.buttons[code & 0x1F] != 0;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -38,10 +38,10 @@ void UpdatePressCounter(int32_t& counter, bool pressed);
 // Counters kept every frame for the keys and mouse buttons the menus read directly.
 struct InputCounters {
   int32_t Escape = 0;
-  int32_t Enter = 0;      // main or keypad
-  int32_t Ctrl = 0;       // either
-  int32_t Shift = 0;      // either
-  int32_t Alt = 0;        // either
+  int32_t Enter = 0;  // main or keypad
+  int32_t Ctrl = 0;   // either
+  int32_t Shift = 0;  // either
+  int32_t Alt = 0;    // either
   int32_t Space = 0;
   int32_t BackSpace = 0;
   int32_t Up = 0;
@@ -92,7 +92,8 @@ class spLibInput final : public engine::IInputDevice {
   [[nodiscard]] int32_t VKeyCount() const override { return m_vkeyCount; }
   bool GetVKey(int32_t index, VKey& out) const override;
 
-  void OnWindowEvent(const void* platformEvent) override;
+  void OnWheel(int32_t notches) override;
+  void OnDevicesChanged() override { m_rescan = true; }
   void FocusLost() override;
 
   // The documented operations.

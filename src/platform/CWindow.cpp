@@ -30,8 +30,8 @@ uint32_t NowMs() {
   if (SDL_WasInit(SDL_INIT_TIMER) != 0) return SDL_GetTicks();
   using namespace std::chrono;
   static const auto start = steady_clock::now();
-  return static_cast<uint32_t>(
-      duration_cast<milliseconds>(steady_clock::now() - start).count() & 0xFFFFFFFFu);
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now() - start).count() &
+                               0xFFFFFFFFu);
 }
 
 int32_t ShiftState(uint16_t mod) {
@@ -114,8 +114,9 @@ bool CWindow::Load() {
     m_lastError = "the video system is not started";
     return false;
   }
-  SDL_Window* w = SDL_CreateWindow(m_caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   m_drawW, m_drawH + MenuBarHeight(), SDL_WINDOW_HIDDEN);
+  SDL_Window* w =
+      SDL_CreateWindow(m_caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, m_drawW,
+                       m_drawH + MenuBarHeight(), SDL_WINDOW_HIDDEN);
   if (w == nullptr) {
     m_lastError = SDL_GetError();
     return false;
@@ -186,8 +187,8 @@ bool CWindow::PresentPixels(const uint32_t* pixels, int32_t width, int32_t heigh
   if (impl.renderer == nullptr || pixels == nullptr || width <= 0 || height <= 0) return false;
   if (impl.canvas == nullptr || impl.canvasW != width || impl.canvasH != height) {
     if (impl.canvas != nullptr) SDL_DestroyTexture(impl.canvas);
-    impl.canvas = SDL_CreateTexture(impl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                    width, height);
+    impl.canvas = SDL_CreateTexture(impl.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                    SDL_TEXTUREACCESS_STREAMING, width, height);
     impl.canvasW = width;
     impl.canvasH = height;
     if (impl.canvas == nullptr) return false;
@@ -217,9 +218,7 @@ void CWindow::SetDrawingSize(int32_t width, int32_t height) {
   ApplySize();
 }
 
-int32_t CWindow::MenuBarHeight() const {
-  return (HasMenu() && !m_fullscreen) ? kMenuBarHeight : 0;
-}
+int32_t CWindow::MenuBarHeight() const { return (HasMenu() && !m_fullscreen) ? kMenuBarHeight : 0; }
 
 void CWindow::ApplySize() {
   if (m_impl->window == nullptr || m_fullscreen) return;
@@ -290,7 +289,8 @@ bool CWindow::BuildMenuFrame(MenuFrame& frame) {
   return true;
 }
 
-int32_t CWindow::AddTimer(const std::string& name, uint32_t intervalMs, std::function<void()> onTick) {
+int32_t CWindow::AddTimer(const std::string& name, uint32_t intervalMs,
+                          std::function<void()> onTick) {
   if (HasControl(name)) return kNameInUse;
   Control c;
   c.name = name;
@@ -375,7 +375,6 @@ void CWindow::PumpMessages() {
 
 void CWindow::Dispatch(const void* event) {
   const SDL_Event& e = *static_cast<const SDL_Event*>(event);
-  RawEvent.Raise(event);
   bool menuHasMouse = false;
   if (m_impl->gui && HasMenu() && m_menuVisible) menuHasMouse = m_impl->gui->ProcessEvent(&e);
   int32_t ax = 0, ay = 0, aw = 0, ah = 0;
@@ -412,6 +411,12 @@ void CWindow::Dispatch(const void* event) {
     case SDL_MOUSEMOTION:
       MouseMove.Raise(ButtonMask(e.motion.state), shift, e.motion.x - ax, e.motion.y - ay);
       break;
+    case SDL_MOUSEWHEEL:
+      if (!menuHasMouse)
+        Wheel.Raise(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
+      break;
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED: DevicesChanged.Raise(); break;
     default: break;
   }
 }

@@ -22,8 +22,8 @@ class CWindow {
   // Desktop key codes the window reports.
   static constexpr int32_t kKeyBack = 8, kKeyTab = 9, kKeyReturn = 13, kKeyShift = 16,
                            kKeyControl = 17, kKeyMenu = 18, kKeyEscape = 27, kKeySpace = 32,
-                           kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40,
-                           kKeyF1 = 112, kKeyF6 = 117, kKeyF9 = 120;
+                           kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyF1 = 112,
+                           kKeyF6 = 117, kKeyF9 = 120;
   // Shift state bits of key and mouse events.
   static constexpr int32_t kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
   // Mouse buttons.
@@ -104,10 +104,11 @@ class CWindow {
   CEvent<int32_t, int32_t, int32_t, int32_t> MouseMove;
   CEvent<> DblClick;
   CEvent<> FocusLost;
-  CEvent<> RenderReset;   // the renderer's textures were lost
-  CEvent<> Destroying;    // the native window and renderer are about to go
-  CEvent<> Released;      // the window object itself is going: forget it, touch nothing
-  CEvent<const void*> RawEvent;  // every SDL_Event for this window, before the others
+  CEvent<> RenderReset;     // the renderer's textures were lost
+  CEvent<> Destroying;      // the native window and renderer are about to go
+  CEvent<> Released;        // the window object itself is going: forget it, touch nothing
+  CEvent<int32_t> Wheel;    // notches turned, away from the user positive
+  CEvent<> DevicesChanged;  // a game controller was plugged in or out
 
  private:
   struct Impl;

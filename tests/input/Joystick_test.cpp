@@ -16,8 +16,8 @@ namespace {
 class VirtualPad {
  public:
   explicit VirtualPad(int axes = 2, int buttons = 16, int hats = 1) {
-    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, axes, buttons,
-                                                hats);
+    const int index =
+        SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, axes, buttons, hats);
     if (index >= 0) m_handle = SDL_JoystickOpen(index);
     if (m_handle != nullptr) m_id = SDL_JoystickInstanceID(m_handle);
   }
@@ -52,7 +52,9 @@ class VirtualPad {
 
 class JoystickTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError(); }
+  static void SetUpTestSuite() {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  }
   static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_JOYSTICK); }
 
   void SetUp() override {
@@ -68,8 +70,8 @@ class JoystickTest : public ::testing::Test {
   void Make(int32_t vkeys) {
     auto keys = std::make_unique<testing::FakeKeys>();
     m_keys = keys.get();
-    m_input = std::make_unique<spLibInput>(std::move(keys), std::make_unique<testing::FakeMouse>(),
-                                           true);
+    m_input =
+        std::make_unique<spLibInput>(std::move(keys), std::make_unique<testing::FakeMouse>(), true);
     m_input->Start(vkeys);
   }
   void Frame() {
@@ -161,8 +163,8 @@ TEST_F(JoystickTest, AxesButtonsAndHatsReachTheRecordAndTheVirtualKey) {
   EXPECT_EQ(Key(0).Direction, 4);
   EXPECT_EQ(Key(0).Button[2], 1);
   EXPECT_EQ(Key(0).Trigger, 3);
-  EXPECT_TRUE(m_input->IsPressed(0x2000));   // up
-  EXPECT_TRUE(m_input->IsPressed(0x2003));   // right
+  EXPECT_TRUE(m_input->IsPressed(0x2000));  // up
+  EXPECT_TRUE(m_input->IsPressed(0x2003));  // right
   EXPECT_FALSE(m_input->IsPressed(0x2001));
   EXPECT_FALSE(m_input->IsPressed(0x2100));  // pad 2 is not there
 
@@ -226,9 +228,7 @@ TEST_F(JoystickTest, DeviceEventsAreAcceptedFromTheWindowPump) {
   Make(2);
   EXPECT_EQ(m_input->JoystickCount(), 0);
   VirtualPad& pad = Plug();
-  SDL_Event added{};
-  added.type = SDL_JOYDEVICEADDED;
-  m_input->OnWindowEvent(&added);
+  m_input->OnDevicesChanged();
   pad.Button(3, true);
   Frame();
   EXPECT_EQ(m_input->JoystickCount(), 1);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <memory>
 #include <vector>
 
@@ -88,11 +86,13 @@ TEST_F(InputTest, DirectionsFromTheFourKeys) {
     std::vector<int> keys;  // first set: H up, N down, B left, M right
     int32_t x, y, direction;
   } cases[] = {
-      {{}, 0, 0, 0},           {{kH}, 0, -1, 3},         {{kN}, 0, 1, -3},
-      {{kB}, -1, 0, -1},       {{kM}, 1, 0, 1},          {{kH, kB}, -1, -1, 2},
-      {{kH, kM}, 1, -1, 4},    {{kN, kB}, -1, 1, -4},    {{kN, kM}, 1, 1, -2},
-      {{kH, kN}, 0, 0, 0},     // up and down together cancel
-      {{kB, kM}, 0, 0, 0},     {{kH, kN, kB, kM}, 0, 0, 0}, {{kH, kN, kM}, 1, 0, 1},
+      {{}, 0, 0, 0},           {{kH}, 0, -1, 3},
+      {{kN}, 0, 1, -3},        {{kB}, -1, 0, -1},
+      {{kM}, 1, 0, 1},         {{kH, kB}, -1, -1, 2},
+      {{kH, kM}, 1, -1, 4},    {{kN, kB}, -1, 1, -4},
+      {{kN, kM}, 1, 1, -2},    {{kH, kN}, 0, 0, 0},  // up and down together cancel
+      {{kB, kM}, 0, 0, 0},     {{kH, kN, kB, kM}, 0, 0, 0},
+      {{kH, kN, kM}, 1, 0, 1},
   };
   for (const auto& c : cases) {
     m_keys->keys.fill(0);
@@ -109,8 +109,8 @@ TEST_F(InputTest, DirectionCountRestartsOnEveryChange) {
   const struct {
     std::vector<int> keys;
     int32_t count;
-  } frames[] = {{{}, 1},     {{}, 2},      {{kUp}, 1},  {{kUp}, 2}, {{kUp}, 3},
-                {{kUp, kLeft}, 1}, {{kUp, kDown}, 1}, {{}, 2}, {{kRight}, 1}};
+  } frames[] = {{{}, 1},           {{}, 2},           {{kUp}, 1}, {{kUp}, 2},   {{kUp}, 3},
+                {{kUp, kLeft}, 1}, {{kUp, kDown}, 1}, {{}, 2},    {{kRight}, 1}};
   for (const auto& f : frames) {
     m_keys->keys.fill(0);
     for (int k : f.keys) m_keys->keys[static_cast<size_t>(k)] = 0x80;
@@ -121,14 +121,13 @@ TEST_F(InputTest, DirectionCountRestartsOnEveryChange) {
 
 TEST_F(InputTest, DefaultMapsWithoutJoysticks) {
   auto code = [](int scan) { return 0x1000 + scan; };
-  const VKeyMap setA = {code(kZ), code(kX), code(kC), code(kA), code(kS), code(32),
-                        code(kQ), code(17), code(18), code(19),
-                        code(kH), code(kN), code(kB), code(kM)};
-  const VKeyMap setB = {code(79), code(80), code(81), code(75), code(76), code(77),
-                        code(71), code(72), code(73), code(78),
+  const VKeyMap setA = {code(kZ), code(kX), code(kC), code(kA), code(kS), code(32), code(kQ),
+                        code(17), code(18), code(19), code(kH), code(kN), code(kB), code(kM)};
+  const VKeyMap setB = {code(79),  code(80),    code(81),    code(75),    code(76),
+                        code(77),  code(71),    code(72),    code(73),    code(78),
                         code(kUp), code(kDown), code(kLeft), code(kRight)};
-  const VKeyMap arrows = {code(kZ), code(kX), code(kC), code(kA), code(kS), code(32),
-                          code(kQ), code(17), code(18), code(19),
+  const VKeyMap arrows = {code(kZ),  code(kX),    code(kC),    code(kA),    code(kS),
+                          code(32),  code(kQ),    code(17),    code(18),    code(19),
                           code(kUp), code(kDown), code(kLeft), code(kRight)};
   const VKeyMap none{};
 
@@ -187,8 +186,8 @@ TEST_F(InputTest, MergedKeyTakesLowestActiveRecordAndMaxCounters) {
   EXPECT_EQ(merged.DirectionCount, 2);
   EXPECT_EQ(merged.y, 1);
   EXPECT_EQ(merged.Trigger, 1);
-  EXPECT_EQ(merged.Button[0], 2);   // max(1, 2)
-  EXPECT_EQ(merged.Button[1], 0);   // max(-2 released, 0)
+  EXPECT_EQ(merged.Button[0], 2);  // max(1, 2)
+  EXPECT_EQ(merged.Button[1], 0);  // max(-2 released, 0)
 }
 
 TEST_F(InputTest, FixedCountersFollowTheirKeys) {
@@ -309,10 +308,7 @@ TEST_F(InputTest, LostFocusEventFromTheWindow) {
   Make(4);
   m_keys->Set({kZ});
   Frame();
-  SDL_Event event{};
-  event.type = SDL_WINDOWEVENT;
-  event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-  m_input->OnWindowEvent(&event);
+  m_input->FocusLost();
   Frame();
   EXPECT_EQ(Key(0).Button[0], -1);
 }
@@ -334,11 +330,7 @@ TEST_F(InputTest, MouseButtonsMovementAndWheel) {
   EXPECT_FALSE(m_input->Counters().MouseMoved);
   EXPECT_EQ(m_input->Counters().MouseLeft, 2);
 
-  SDL_Event wheel{};
-  wheel.type = SDL_MOUSEWHEEL;
-  wheel.wheel.y = -2;
-  wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-  m_input->OnWindowEvent(&wheel);
+  m_input->OnWheel(-2);
   Frame();
   EXPECT_EQ(m_input->WheelDelta(), -240);
   EXPECT_EQ(m_input->Counters().MouseWheel, -240);

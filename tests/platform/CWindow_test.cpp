@@ -2,6 +2,7 @@
 // timers run by the message pump, and the menu bar's deferred clicks.
 #include "platform/CWindow.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -105,6 +106,41 @@ TEST(CWindow, TimersTickOnlyWhileMessagesArePumped) {
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
   CWindow::PumpMessages();
   EXPECT_FALSE(w.HasControl("self"));
+}
+
+// The system's wheel and controller events reach subscribers as typed events, once each.
+TEST(CWindow, WheelAndControllerEventsArriveTyped) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  {
+    CWindow w;
+    ASSERT_TRUE(w.Load()) << w.LastError();
+    std::vector<int32_t> wheel;
+    int32_t changes = 0, focusLosses = 0;
+    const platform::CSubscription onWheel =
+        w.Wheel.Subscribe([&](int32_t n) { wheel.push_back(n); });
+    const platform::CSubscription onDevices = w.DevicesChanged.Subscribe([&] { ++changes; });
+    const platform::CSubscription onFocus = w.FocusLost.Subscribe([&] { ++focusLosses; });
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = -2;
+    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    SDL_PushEvent(&e);
+    e.wheel.y = 3;
+    e.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;  // natural scrolling: the sign turns
+    SDL_PushEvent(&e);
+    SDL_Event added{};
+    added.type = SDL_JOYDEVICEADDED;
+    SDL_PushEvent(&added);
+    SDL_Event focus{};
+    focus.type = SDL_WINDOWEVENT;
+    focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&focus);
+    CWindow::PumpMessages();
+    EXPECT_EQ(wheel, (std::vector<int32_t>{-2, -3}));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(focusLosses, 1);
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 TEST(CMenuBar, ClicksRunAtTheNextPumpAndRespectEnabled) {
