@@ -46,8 +46,8 @@ uint32_t Mix(uint32_t a, uint32_t b, float t) {
   t = std::clamp(t, 0.0f, 1.0f);
   uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
-    const float v = static_cast<float>(Channel(a, shift)) * (1 - t) +
-                    static_cast<float>(Channel(b, shift)) * t;
+    const float v =
+        static_cast<float>(Channel(a, shift)) * (1 - t) + static_cast<float>(Channel(b, shift)) * t;
     out |= static_cast<uint32_t>(std::lround(v)) << shift;
   }
   return out;
@@ -67,7 +67,8 @@ void Over(image::CmgBBI& img, int32_t x, int32_t y, uint32_t color, float a) {
   uint32_t out = static_cast<uint32_t>(std::lround(oa * 255.0f)) << 24;
   for (int shift = 0; shift < 24; shift += 8) {
     const float v = (static_cast<float>(Channel(color, shift)) * ca +
-                     static_cast<float>(Channel(under, shift)) * ua * (1 - ca)) / oa;
+                     static_cast<float>(Channel(under, shift)) * ua * (1 - ca)) /
+                    oa;
     out |= static_cast<uint32_t>(std::lround(v)) << shift;
   }
   img.dwSetPixel(x, y, out);
@@ -80,7 +81,8 @@ void Disc(image::CmgBBI& img, float cx, float cy, float r, uint32_t color) {
   const int32_t y1 = static_cast<int32_t>(std::ceil(cy + r + 1));
   for (int32_t y = y0; y <= y1; ++y)
     for (int32_t x = x0; x <= x1; ++x) {
-      const float d = std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
+      const float d =
+          std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
       Over(img, x, y, color, Cover(d, r));
     }
 }
@@ -92,7 +94,8 @@ void Ring(image::CmgBBI& img, float cx, float cy, float r, float band, uint32_t 
   const int32_t y1 = static_cast<int32_t>(std::ceil(cy + r + 1));
   for (int32_t y = y0; y <= y1; ++y)
     for (int32_t x = x0; x <= x1; ++x) {
-      const float d = std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
+      const float d =
+          std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
       Over(img, x, y, color, Cover(d, r) * (1 - Cover(d, r - band)));
     }
 }
@@ -116,8 +119,8 @@ void DrawQuadOf(present::CGraphics& g, float x, float y, float w, float h, float
 }  // namespace
 
 const char* const CMatchView::kEffectFiles[kEffectCount] = {
-    "Bom\\Bakuha1.bmp", "Bom\\Bakuha2.bmp", "Bom\\Bakuha3.bmp",   "Bom\\Bakuha4.bmp",
-    "Bom\\Bakuha5.bmp", "Bom\\Bakuha6.bmp", "Bom\\Bakuha7.bmp",   "Bom\\ball_Red3.bmp",
+    "Bom\\Bakuha1.bmp", "Bom\\Bakuha2.bmp", "Bom\\Bakuha3.bmp", "Bom\\Bakuha4.bmp",
+    "Bom\\Bakuha5.bmp", "Bom\\Bakuha6.bmp", "Bom\\Bakuha7.bmp", "Bom\\ball_Red3.bmp",
     "Bom\\ani01.bmp",   "Bom\\ani02.bmp"};
 const char* const CMatchView::kCharacterFiles[4] = {"Chara\\L1.bmp", "Chara\\L2.bmp",
                                                     "Chara\\R1.bmp", "Chara\\R2.bmp"};
@@ -138,7 +141,9 @@ CMatchView::ShotLook CMatchView::LookOf(const CObject& shot) {
   ShotLook look;
   if (!shot.alive) return look;
   const int32_t life = std::max(shot.life, 1);
-  const auto once = [life](int32_t k) { return kStripFrames - 1 - std::min(kStripFrames - 1, (life - 1) / k); };
+  const auto once = [life](int32_t k) {
+    return kStripFrames - 1 - std::min(kStripFrames - 1, (life - 1) / k);
+  };
   const auto cycle = [life](int32_t k) { return (life / k) % kStripFrames; };
   const int32_t diameter = std::max(shot.width, 1);
   switch (shot.state) {
@@ -230,8 +235,9 @@ void CMatchView::LoadBaseImages(const CMatchAssets& assets,
     set.clear();
     const auto& listed = assets.Balls(kind);
     auto standIn = NewPicture();
-    StandInBall(*standIn, kind, listed.empty() ? CMatchAssets::kStandInBall[static_cast<size_t>(kind)]
-                                               : listed.front().width,
+    StandInBall(*standIn, kind,
+                listed.empty() ? CMatchAssets::kStandInBall[static_cast<size_t>(kind)]
+                               : listed.front().width,
                 listed.empty() ? CMatchAssets::kStandInBall[static_cast<size_t>(kind)]
                                : listed.front().height);
     standIn->SetRender(kModeSprite);
@@ -248,7 +254,6 @@ void CMatchView::LoadBaseImages(const CMatchAssets& assets,
     }
   }
   MakeMarkers();
-  m_baseLoaded = true;
 }
 
 void CMatchView::StandInStrip(Picture& picture, int32_t index) {
@@ -275,8 +280,9 @@ void CMatchView::StandInStrip(Picture& picture, int32_t index) {
       }
       case kAni02:
       case kBakuha5:
-        Ring(img, cx, cy, 6 + 24 * t, 3, WithAlpha(index == kAni02 ? 0xFF9AD8D0u : 0xFFFFE9A8u,
-                                                   static_cast<uint32_t>(255 * (1 - t * 0.8f))));
+        Ring(img, cx, cy, 6 + 24 * t, 3,
+             WithAlpha(index == kAni02 ? 0xFF9AD8D0u : 0xFFFFE9A8u,
+                       static_cast<uint32_t>(255 * (1 - t * 0.8f))));
         break;
       default: {
         // A fireball that swells, cools and thins; the electric one in blue.
@@ -341,7 +347,8 @@ void CMatchView::MakeMarkers() {
       const float dy = (static_cast<float>(y) + 0.5f - kH / 2.0f) / (kH / 2.0f);
       const float d = std::sqrt(dx * dx + dy * dy);
       const float a = std::clamp((1 - d) * 3.0f, 0.0f, 1.0f);
-      if (a > 0) m_shadow->BBI.dwSetPixel(x, y, WithAlpha(0xFFFFFFFFu, static_cast<uint32_t>(a * 255)));
+      if (a > 0)
+        m_shadow->BBI.dwSetPixel(x, y, WithAlpha(0xFFFFFFFFu, static_cast<uint32_t>(a * 255)));
     }
   m_shadow->Refresh();
   m_shadow->SetRender(kModeTinted);
@@ -384,8 +391,10 @@ void CMatchView::MakePlainBackdrop() {
       const float light = 1.0f - 0.35f * std::min(1.0f, (dx * dx + dy * dy) * 0.6f);
       const bool odd = ((x / kTile) + (y / kTile)) % 2 != 0;
       uint32_t c = odd ? 0xFF6E9A84u : 0xFF76A48Cu;
-      if (x % kTile == 0 || y % kTile == 0) c = 0xFF5E8672u;
-      else if (x % kTile == 1 || y % kTile == 1) c = 0xFF86B49Cu;
+      if (x % kTile == 0 || y % kTile == 0)
+        c = 0xFF5E8672u;
+      else if (x % kTile == 1 || y % kTile == 1)
+        c = 0xFF86B49Cu;
       img.dwSetPixel(x, y, Mix(0xFF10201Au, c, light));
     }
   m_plainBackdrop->Refresh();
@@ -469,13 +478,14 @@ void CMatchView::UpdateBackdrop(const CMatch& match) {
 }
 
 void CMatchView::DrawBackdrop() {
-  const bool covers = m_backdrop && m_backdrop->Width() >= kFieldWidth &&
-                      m_backdrop->height() >= kFieldHeight;
+  const bool covers =
+      m_backdrop && m_backdrop->Width() >= kFieldWidth && m_backdrop->height() >= kFieldHeight;
   if (!covers) {
     if (!m_plainBackdrop) MakePlainBackdrop();
     m_plainBackdrop->DrawD3DDraw(kFieldWidth / 2.0f, kFieldHeight / 2.0f, 0, 0, 0, 0, true);
   }
-  if (m_backdrop) m_backdrop->DrawD3DDraw(kFieldWidth / 2.0f, kFieldHeight / 2.0f, 0, 0, 0, 0, true);
+  if (m_backdrop)
+    m_backdrop->DrawD3DDraw(kFieldWidth / 2.0f, kFieldHeight / 2.0f, 0, 0, 0, 0, true);
 }
 
 void CMatchView::DrawBalls(const CMatch& match) {
@@ -514,9 +524,9 @@ void CMatchView::DrawPlayers(const CMatch& match) {
     if (sprite != nullptr && sprite->Width() > 0) {
       const int32_t w = sprite->Width(), h = sprite->height();
       sprite->Color(Opaque(kPlayerLightColors[static_cast<size_t>(i)]));
-      DrawQuadOf(*sprite, p.x - static_cast<float>(w / 2) - 0.5f, p.y - static_cast<float>(h / 2) - 0.5f,
-                 static_cast<float>(w), static_cast<float>(h), 0, 0, static_cast<float>(w),
-                 static_cast<float>(h));
+      DrawQuadOf(*sprite, p.x - static_cast<float>(w / 2) - 0.5f,
+                 p.y - static_cast<float>(h / 2) - 0.5f, static_cast<float>(w),
+                 static_cast<float>(h), 0, 0, static_cast<float>(w), static_cast<float>(h));
     }
     if (Picture* tag = m_tags[static_cast<size_t>(i)].get()) {
       const float ty = p.y - static_cast<float>(hh) - 9;
@@ -551,8 +561,8 @@ void CMatchView::DrawStrip(int32_t strip, int32_t frame, float cx, float cy, flo
   frame = std::clamp(frame, 0, frames - 1);
   p->SetRender(mode);
   p->Color(color);
-  DrawQuadOf(*p, cx - size / 2, cy - size / 2, size, size, static_cast<float>(frame * kStripFrame), 0,
-             static_cast<float>(std::min(kStripFrame, p->Width())), static_cast<float>(side));
+  DrawQuadOf(*p, cx - size / 2, cy - size / 2, size, size, static_cast<float>(frame * kStripFrame),
+             0, static_cast<float>(std::min(kStripFrame, p->Width())), static_cast<float>(side));
 }
 
 void CMatchView::DrawShots(const CMatch& match) {
@@ -565,7 +575,8 @@ void CMatchView::DrawShots(const CMatch& match) {
     if (s.state == kShotBomb) {
       // The trigger area, faint until the bomb is armed.
       const float ring = static_cast<float>(std::max(s.width, 1)) * 1.1f;
-      DrawStrip(kAni02, 3, s.x, s.y, ring, WithAlpha(owner, s.arming > 0 ? 0x50 : 0xC0), kModeTinted);
+      DrawStrip(kAni02, 3, s.x, s.y, ring, WithAlpha(owner, s.arming > 0 ? 0x50 : 0xC0),
+                kModeTinted);
     }
     if (s.state == kShotMissile) {
       // Smoke puffs back along the course, so a player sees where it comes from, then a
@@ -575,8 +586,8 @@ void CMatchView::DrawShots(const CMatch& match) {
       for (int32_t k = 3; k >= 1; --k) {
         const auto tx = static_cast<float>(s.x - std::cos(rad) * step * static_cast<float>(k));
         const auto ty = static_cast<float>(s.y + std::sin(rad) * step * static_cast<float>(k));
-        DrawStrip(kBakuha6, 4 + k, tx, ty, 44.0f, WithAlpha(kWhite, static_cast<uint32_t>(0xF0 - 0x38 * k)),
-                  kModeTinted);
+        DrawStrip(kBakuha6, 4 + k, tx, ty, 44.0f,
+                  WithAlpha(kWhite, static_cast<uint32_t>(0xF0 - 0x38 * k)), kModeTinted);
       }
       DrawStrip(kBakuha6, 1, s.x, s.y, 40.0f, kWhite, kModeTinted);
     }
@@ -634,10 +645,18 @@ void CMatchView::UpdateBanner(CMatch& match) {
   }
   m_modeTextState = m_modeText ? state.modeText : 0;
   m_readyGoState = m_readyGo ? state.readyGo : 0;
-  m_readyGoColor = state.readyGoColor != 0
-                       ? state.readyGoColor
-                       : static_cast<uint32_t>(util::CApi::Math_Color(state.readyGoColorPos, kReadyRamp));
+  m_readyGoColor =
+      state.readyGoColor != 0
+          ? state.readyGoColor
+          : static_cast<uint32_t>(util::CApi::Math_Color(state.readyGoColorPos, kReadyRamp));
 
+  // The items live while their counters last; the drawing counts them down, and an item is
+  // only rendered when it lives on.
+  for (auto [life, picture] : {std::pair{&state.roundItemLife, &m_roundItem},
+                               std::pair{&state.numberItemLife, &m_numberItem}}) {
+    if (*life > 0) --*life;
+    if (*life <= 0) picture->reset();
+  }
   // "ラウンド" comes into focus over its refreshes; the number appears sharp.
   if (state.roundItemLife > 0 && (!m_roundItem || state.roundItemRefresh != m_roundRefreshSeen)) {
     if (!m_roundItem) m_roundItem = NewPicture();
@@ -647,13 +666,8 @@ void CMatchView::UpdateBanner(CMatch& match) {
   }
   if (state.numberItemLife > 0 && !m_numberItem) {
     m_numberItem = NewPicture();
-    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, "", 0, true, 0, 0, 1, 1);
-  }
-  // The items live while their counters last; the drawing counts them down.
-  for (auto [life, picture] : {std::pair{&state.roundItemLife, &m_roundItem},
-                               std::pair{&state.numberItemLife, &m_numberItem}}) {
-    if (*life > 0) --*life;
-    if (*life <= 0) picture->reset();
+    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, "", 0, true, 0, 0, 1,
+                           1);
   }
   m_bannerFrame = f;
 }

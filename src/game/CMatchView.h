@@ -46,8 +46,17 @@ class CMatchView {
   static constexpr int32_t kStripFrames = 8;
   // The effect set, in the order of its files.
   enum Effect : int32_t {
-    kBakuha1 = 0, kBakuha2, kBakuha3, kBakuha4, kBakuha5, kBakuha6, kBakuha7,
-    kBallRed3, kAni01, kAni02, kEffectCount
+    kBakuha1 = 0,
+    kBakuha2,
+    kBakuha3,
+    kBakuha4,
+    kBakuha5,
+    kBakuha6,
+    kBakuha7,
+    kBallRed3,
+    kAni01,
+    kAni02,
+    kEffectCount
   };
   static const char* const kEffectFiles[kEffectCount];
   static const char* const kCharacterFiles[4];
@@ -56,8 +65,8 @@ class CMatchView {
   struct ShotLook {
     int32_t strip = -1;
     int32_t frame = 0;
-    int32_t size = 0;          // the side of the drawn frame
-    bool ownerTint = false;    // tinted with the owner's light colour
+    int32_t size = 0;        // the side of the drawn frame
+    bool ownerTint = false;  // tinted with the owner's light colour
   };
   [[nodiscard]] static ShotLook LookOf(const CObject& shot);
 
@@ -133,10 +142,9 @@ class CMatchView {
   std::unique_ptr<Picture> m_barBack, m_gaugeBar, m_reloadBar;
   std::array<std::vector<std::unique_ptr<Picture>>, kBallKinds> m_balls;
   std::array<std::unique_ptr<Picture>, kBallKinds> m_standInBalls;
-  std::unique_ptr<Picture> m_shadow;  // the ground mark under a player
-  std::unique_ptr<Picture> m_plate;   // behind a player's counters
+  std::unique_ptr<Picture> m_shadow;                          // the ground mark under a player
+  std::unique_ptr<Picture> m_plate;                           // behind a player's counters
   std::array<std::unique_ptr<Picture>, kPlayerCount> m_tags;  // "1P" to "4P"
-  bool m_baseLoaded = false;
 
   // The round's pictures.
   std::unique_ptr<Picture> m_backdrop;

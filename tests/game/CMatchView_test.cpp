@@ -51,7 +51,8 @@ class ScreenTarget : public present::IGraphicsTarget {
   }
   void ForgetTexture(const engine::CSurface* s) override { device.ForgetTexture(s); }
   [[nodiscard]] uint32_t At(float x, float y) const {
-    return px[static_cast<size_t>(static_cast<int32_t>(y)) * kW + static_cast<size_t>(static_cast<int32_t>(x))] |
+    return px[static_cast<size_t>(static_cast<int32_t>(y)) * kW +
+              static_cast<size_t>(static_cast<int32_t>(x))] |
            0xFF000000u;
   }
   void Save(const std::string& path) const {
@@ -76,8 +77,8 @@ class PictureFolder {
 };
 
 std::filesystem::path EmptyFolder() {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("tumbleroo_view_" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("tumbleroo_view_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   return dir;
 }
@@ -87,11 +88,11 @@ TEST(MatchViewRules, BarWidthRoundsHalvesToEvenAndNeverVanishes) {
     int32_t full, value, maximum, width;
   };
   const Case cases[] = {
-      {32, 1000, 1000, 32}, {32, 500, 1000, 16},  {32, 0, 1000, 1},    {32, 31, 1000, 1},
-      {32, 46, 1000, 1},    {32, 47, 1000, 2},    {32, 985, 1000, 32}, {32, 984, 1000, 31},
-      {32, 299, 300, 32},   {32, 75, 300, 8},     {5, 1, 2, 2},        {7, 1, 2, 4},
-      {9, 1, 2, 4},         {3, 1, 2, 2},         {1, 1, 2, 1},        {2, 3, 4, 2},
-      {10, 5, 4, 12},       {32, -5, 300, 1},     {32, 10, 0, 1},
+      {32, 1000, 1000, 32}, {32, 500, 1000, 16}, {32, 0, 1000, 1},    {32, 31, 1000, 1},
+      {32, 46, 1000, 1},    {32, 47, 1000, 2},   {32, 985, 1000, 32}, {32, 984, 1000, 31},
+      {32, 299, 300, 32},   {32, 75, 300, 8},    {5, 1, 2, 2},        {7, 1, 2, 4},
+      {9, 1, 2, 4},         {3, 1, 2, 2},        {1, 1, 2, 1},        {2, 3, 4, 2},
+      {10, 5, 4, 12},       {32, -5, 300, 1},    {32, 10, 0, 1},
   };
   for (const Case& c : cases)
     EXPECT_EQ(CMatchView::BarWidth(c.full, c.value, c.maximum), c.width)
@@ -161,7 +162,8 @@ TEST(MatchViewRules, StripFrameFollowsTheShotsLife) {
         EXPECT_LE(frame, 1) << "state " << state << " starts at its flash";
       }
     }
-    EXPECT_EQ(previous, CMatchView::kStripFrames - 1) << "state " << state << " ends on the last frame";
+    EXPECT_EQ(previous, CMatchView::kStripFrames - 1)
+        << "state " << state << " ends on the last frame";
   }
 }
 
@@ -338,7 +340,9 @@ TEST(MatchViewAssets, RoundOnTheGeneratedAssets) {
     if (until == 30) {
       // The stage's backdrop, not the plain one: its corner pixel is the file's.
       image::CmgBBI backdrop(&api);
-      ASSERT_EQ(backdrop.Load(std::string(game::CStageList::kStageFolder) + match.stage.line.backdrop), 0);
+      ASSERT_EQ(
+          backdrop.Load(std::string(game::CStageList::kStageFolder) + match.stage.line.backdrop),
+          0);
       EXPECT_EQ(screen.At(2, 2), backdrop.dwGetPixel(2, 2) | 0xFF000000u);
     }
   }
@@ -409,7 +413,8 @@ TEST(MatchViewAssets, EveryShotIsDrawnWhereItIs) {
   view.Frame(3, *round, 60);
   for (size_t i = 0; i < std::size(shots); ++i)
     EXPECT_NE(screen.At(shots[i].x, shots[i].y), empty[i]) << "state " << shots[i].state;
-  if (const char* dir = std::getenv("TUMBLEROO_VIEW_SHOTS")) screen.Save(std::string(dir) + "/match-gallery.png");
+  if (const char* dir = std::getenv("TUMBLEROO_VIEW_SHOTS"))
+    screen.Save(std::string(dir) + "/match-gallery.png");
 }
 
 }  // namespace
