@@ -7,6 +7,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/spLib.h"
+#include "present/CIMDevice.h"
+#include "present/IGraphicsTarget.h"
 #include "util/CApi.h"
 
 namespace game {
@@ -565,7 +568,19 @@ void CMatchView::DrawStrip(int32_t strip, int32_t frame, float cx, float cy, flo
              0, static_cast<float>(std::min(kStripFrame, p->Width())), static_cast<float>(side));
 }
 
+present::CIMDevice* CMatchView::Device() const {
+  if (m_device != nullptr) return m_device;
+  if (m_root == nullptr) return nullptr;
+  auto* target = dynamic_cast<present::IGraphicsTarget*>(m_root->DisplayDevice());
+  return target != nullptr ? target->Device3D() : nullptr;
+}
+
 void CMatchView::DrawShots(const CMatch& match) {
+  // The strips are drawn larger or smaller than their 64-pixel frames: filtered, they stay
+  // round instead of growing uneven steps.
+  present::CIMDevice* device = Device();
+  const bool wasLinear = device != nullptr && device->State().linearFilter;
+  if (device != nullptr) device->SetFilterMode(true);
   for (const CObject& s : match.shots) {
     const ShotLook look = LookOf(s);
     if (look.strip < 0) continue;
@@ -593,6 +608,7 @@ void CMatchView::DrawShots(const CMatch& match) {
     }
     DrawStrip(look.strip, look.frame, s.x, s.y, size, look.ownerTint ? owner : kWhite, kModeTinted);
   }
+  if (device != nullptr) device->SetFilterMode(wasLinear);
 }
 
 // ---- Banner --------------------------------------------------------------------------------

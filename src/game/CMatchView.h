@@ -37,6 +37,9 @@
 namespace engine {
 class spLib;
 }
+namespace present {
+class CIMDevice;
+}
 
 namespace game {
 
@@ -99,6 +102,9 @@ class CMatchView {
   // `match` on the back buffer (the caller presents) and counts the banner items' lives down;
   // < 0: releases the round's pictures. fps: the frame controller's rate, shown at most 60.
   void Frame(int32_t framecount, CMatch& match, int32_t fps);
+  // The 3-D device whose filter turns linear while the effect frames are drawn scaled; by
+  // default the root's display device (tests that draw elsewhere hand theirs).
+  void SmoothWith(present::CIMDevice* device) { m_device = device; }
 
  private:
   using Picture = present::CGraphics;
@@ -132,7 +138,10 @@ class CMatchView {
   void DrawStrip(int32_t strip, int32_t frame, float cx, float cy, float size, uint32_t color,
                  uint32_t mode);
 
+  [[nodiscard]] present::CIMDevice* Device() const;
+
   engine::spLib* m_root = nullptr;
+  present::CIMDevice* m_device = nullptr;
   std::function<void(const std::string&)> m_message;
   std::set<std::string> m_reported;
 

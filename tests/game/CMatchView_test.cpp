@@ -305,6 +305,7 @@ TEST(MatchViewAssets, RoundOnTheGeneratedAssets) {
   match.modeChosen = 1;
   match.humanPlayers = 0;
   CMatchView view;
+  view.SmoothWith(&screen.device);
   view.LoadBaseImages(match.assets, message);
   match.roundNumber = 1;
   match.Sub_Init();
@@ -368,6 +369,7 @@ TEST(MatchViewAssets, EveryShotIsDrawnWhereItIs) {
   round->Sub_Init();
   round->ballLimit = 0;
   CMatchView view;
+  view.SmoothWith(&screen.device);
   view.LoadBaseImages(round->assets, [&messages](const std::string& m) { messages.push_back(m); });
   EXPECT_TRUE(messages.empty());
   view.Frame(1, *round, 60);
