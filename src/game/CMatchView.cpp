@@ -753,7 +753,7 @@ void CMatchView::DrawCounters(const CMatch& match) {
     const uint32_t light = Opaque(kPlayerLightColors[static_cast<size_t>(i)]);
     // Each player's numbers sit on a plate of its dark colour, readable on any stage.
     if (m_plate) {
-      m_plate->Color(WithAlpha(kPlayerColors[static_cast<size_t>(i)], p.alive ? 0xB8 : 0x70));
+      m_plate->Color(WithAlpha(kPlayerColors[static_cast<size_t>(i)], p.alive ? 0xA8 : 0x60));
       m_plate->DrawD3DDraw(153 + 160 * fi, 581, 0, 0, 0, 0, true);
     }
     // A player who is out keeps the damage, smaller and greyed.

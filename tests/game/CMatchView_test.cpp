@@ -248,6 +248,26 @@ TEST_F(MatchViewRound, ItemsVanishWhenFramesWereSkipped) {
   EXPECT_FALSE(b.modeTextShown);
 }
 
+TEST_F(MatchViewRound, TheNextRoundStartsItsBannerAfresh) {
+  StepToBannerFrame(70);
+  ASSERT_TRUE(view.Banner().readyGo);
+  ASSERT_TRUE(view.Banner().modeText);
+  view.Frame(-1, *round, 60);
+  const CMatchView::BannerPictures gone = view.Banner();
+  EXPECT_FALSE(gone.modeText || gone.roundItem || gone.numberItem || gone.readyGo);
+
+  ++round->roundNumber;
+  round->Sub_Init();
+  framecount = 1;
+  view.Frame(1, *round, 60);
+  StepToBannerFrame(2);
+  const CMatchView::BannerPictures again = view.Banner();
+  EXPECT_TRUE(again.modeTextShown);
+  EXPECT_TRUE(again.roundItem);
+  EXPECT_TRUE(again.readyGo);
+  EXPECT_FALSE(again.readyGoShown);
+}
+
 TEST_F(MatchViewRound, PlayersAreDrawnWhereTheyStandInTheirOwnTints) {
   round->ballLimit = 0;
   for (int32_t i = 0; i < game::kPlayerCount; ++i) {
