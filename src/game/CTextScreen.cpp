@@ -52,6 +52,8 @@ void* CTextScreen::BackBuffer() const {
 
 void CTextScreen::FreezeDimmed() {
   ClearLayers();
+  // A fresh image, so that with no display the frozen screen is black, not an older one.
+  m_frozen = image::CmgBBI();
   m_frozen.CreateBBI(kWidth, kHeight);
   if (void* back = BackBuffer()) {
     if (auto blt = BLIVO_FN(BBIBlt))
