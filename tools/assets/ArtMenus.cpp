@@ -73,20 +73,21 @@ CmgBBI MenuCaption(CAssetKit& kit, const std::string& str, Badge badge) {
 }
 
 // The key configuration overlay and its rectangles (index: meaning): 0-3 up, down, left,
-// right; 4-9 buttons 1-6; 12-15 players 1-4; 16 back to the menu.
+// right; 4-9 buttons 1-6; 12-15 players 1-4; 16 back to the menu. The slots are not enabled:
+// the cursor reaches them only by choosing a player, never by moving or pointing.
 void KeyConfig(CAssetKit& kit, CResWriter& out) {
   CmgBBI img = kit.Image(800, 600, 0);
-  kit.RoundBox(img, 40, 30, 720, 540, 28, 0xE02A1E3Au, 0xE0402E58u);
+  kit.RoundBox(img, 40, 30, 720, 540, 28, 0xF42A1E3Au, 0xF4402E58u);
   kit.RoundBox(img, 48, 38, 704, 524, 22, 0x30FFFFFFu, 0x08FFFFFFu);
   Caption(kit, img, 40, 40, 720, 64, "キーコンフィグ", "D", 40, palette::kCream, palette::kInk, 2);
 
   util::CRects rects;
   auto place = [&](int32_t index, int32_t x, int32_t y, int32_t w, int32_t h,
-                   const std::string& caption) {
+                   const std::string& caption, bool enabled = true) {
     rects.Add(index);
     rects.Item(index)->Create(x, y, w, h);
     rects.ItemCaption(index, caption);
-    rects.ItemEnabled(index, true);
+    rects.ItemEnabled(index, enabled);
   };
 
   // Player tabs, each in its player's colour.
@@ -120,7 +121,7 @@ void KeyConfig(CAssetKit& kit, CResWriter& out) {
                  0xFF8A7AA8u, 0xFF5A4A78u);
     kit.RoundBox(img, static_cast<float>(boxX), static_cast<float>(y), 170, 34, 8, 0xFF140E20u,
                  0xFF2A2040u);
-    place(s.index, boxX, y, 170, 34, s.label);
+    place(s.index, boxX, y, 170, 34, s.label, false);
   }
 
   // Back to the menu.
