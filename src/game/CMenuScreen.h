@@ -77,8 +77,8 @@ class CMenuScreen {
   void RenderPlayersText();
   // The enabled item under the pointer, -1 when none (or the pointer is off the drawing area).
   [[nodiscard]] int32_t ItemUnderPointer(const input::InputCounters& c) const;
-  // A text picture drawn twice: a soft dark halo, then the text itself.
-  static void DrawText(present::CGraphics& text, float left, float top, uint32_t colour);
+  // Gives a fresh text picture its dark rim, its shadow and its colour.
+  static void Dress(present::CGraphics& text, uint32_t colour);
 
   CMatch& m_match;
   engine::spLib* m_root = nullptr;

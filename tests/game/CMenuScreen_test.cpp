@@ -36,7 +36,9 @@ constexpr uint32_t kFixtureItem = 0xFF606060u;
 
 class TestTarget : public present::IGraphicsTarget {
  public:
-  TestTarget() : px(static_cast<size_t>(kW) * kH, kBack) { device.SetRenderTarget(px.data(), kW, kH, kW * 4); }
+  TestTarget() : px(static_cast<size_t>(kW) * kH, kBack) {
+    device.SetRenderTarget(px.data(), kW, kH, kW * 4);
+  }
   present::CIMDevice* Device3D() override { return &device; }
   uint32_t* SoftwarePixels(int32_t& w, int32_t& h, int32_t& pitch) override {
     w = kW;
@@ -96,19 +98,22 @@ class MenuScreenTest : public ::testing::Test {
  protected:
   // A Res tree of flat pictures: the background and five opaque grey items.
   static void SetUpTestSuite() {
-    s_root = std::filesystem::temp_directory_path() /
-             ("tumbleroo_menu_" + std::to_string(::getpid()));
+    s_root =
+        std::filesystem::temp_directory_path() / ("tumbleroo_menu_" + std::to_string(::getpid()));
     std::filesystem::create_directories(s_root / "Res/Graphic/Menu");
     std::filesystem::create_directories(s_root / "Res/Graphic/Back");
     image::CmgBBI back;
     back.CreateBBI(800, 600);
     Fill(back, kFixtureBackground);
-    ASSERT_EQ(back.SaveToBitmap((s_root / "Res/Graphic/Back/デフォルトステージ.bmp").string(), true), 0);
+    ASSERT_EQ(
+        back.SaveToBitmap((s_root / "Res/Graphic/Back/デフォルトステージ.bmp").string(), true), 0);
     image::CmgBBI item;
     item.CreateBBI(200, 50);
     Fill(item, kFixtureItem);
     for (int i = 1; i <= 5; ++i)
-      ASSERT_EQ(item.SaveToBitmap((s_root / "Res/Graphic/Menu" / (std::to_string(i) + ".bmp")).string(), true), 0);
+      ASSERT_EQ(item.SaveToBitmap(
+                    (s_root / "Res/Graphic/Menu" / (std::to_string(i) + ".bmp")).string(), true),
+                0);
   }
   static void TearDownTestSuite() { std::filesystem::remove_all(s_root); }
   static void Fill(image::CmgBBI& img, uint32_t colour) {
@@ -228,11 +233,12 @@ TEST_F(MenuScreenTest, LeftAndRightChangeTheHumansWithWrapping) {
     std::vector<int32_t> presses;  // -1 left, 1 right
     int32_t humans;
   } cases[] = {
-      {1, {-1}, 0}, {1, {-1, -1}, 4}, {4, {1}, 0}, {2, {1, 1, 1}, 0}, {0, {-1, -1, 1}, 0},
-      {3, {-1, 1, 1}, 4},
+      {1, {-1}, 0},      {1, {-1, -1}, 4},    {4, {1}, 0},
+      {2, {1, 1, 1}, 0}, {0, {-1, -1, 1}, 0}, {3, {-1, 1, 1}, 4},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.joysticks << " joysticks, " << c.presses.size() << " presses");
+    SCOPED_TRACE(::testing::Message()
+                 << c.joysticks << " joysticks, " << c.presses.size() << " presses");
     Started(c.joysticks);
     for (int32_t p : c.presses) {
       Press(p, 0);
@@ -320,8 +326,8 @@ TEST_F(MenuScreenTest, WaysOfChoosing) {
     int32_t enter, trigger;
     int32_t chosen;
   } cases[] = {
-      {"Enter on start", 0, 1, 0, 0},       {"Enter on exit", 2, 1, 0, 4},
-      {"button on start", 0, 0, 3, 0},      {"button on exit", 2, 0, 1, 4},
+      {"Enter on start", 0, 1, 0, 0},           {"Enter on exit", 2, 1, 0, 4},
+      {"button on start", 0, 0, 3, 0},          {"button on exit", 2, 0, 1, 4},
       {"Enter held is no choice", 0, 5, 0, -1}, {"Enter released is no choice", 0, -3, 0, -1},
       {"nothing pressed", 2, 0, 0, -1},
   };
@@ -444,29 +450,64 @@ TEST_F(MenuScreenTest, FinalFrameReleasesThePictures) {
   EXPECT_EQ(target.At(136, 225), 0xFF80B090u) << "the cursor item is drawn again";
 }
 
-// The game's own pictures and font, as a player sees them: with the cursor on the mode item,
-// 2 humans and mode 3. Skipped when the build has not laid the Res tree out beside the tests.
+// The game's own pictures, as a player first sees them and after a few changes; saved as PNG
+// files when TUMBLEROO_SHOT_DIR names a folder. Skipped when the build has not laid the Res tree
+// out beside the tests.
 TEST_F(MenuScreenTest, GamePicturesLookRight) {
   UseFolder("");
   const std::string res = engine::spLib::Shared().Api().Exepath() + "Res/Graphic/Menu/1.bmp";
   if (!std::filesystem::exists(res)) GTEST_SKIP() << "no Res tree beside the tests";
-  Started(2);
+  const char* dir = std::getenv("TUMBLEROO_SHOT_DIR");
+  auto save = [&](const std::string& name) {
+    if (dir == nullptr) return;
+    std::string error;
+    EXPECT_TRUE(present::CScreenshot::Save(target.px.data(), 800, 600, 800 * 4,
+                                           std::string(dir) + "/" + name, error))
+        << error;
+  };
+  Started(0);
+  menu.Frame(++frame, Idle());
+  EXPECT_TRUE(asked.empty());
+  // The background is a picture, not the cleared buffer.
+  EXPECT_NE(target.At(400, 300), kBack);
+  EXPECT_NE(target.At(400, 300), target.At(400, 590));
+  save("menu.png");
   Press(0, 1);
   for (int32_t i = 0; i < 3; ++i) {
     ScreenInput in = Idle();
     in.counters.Enter = 1;
     menu.Frame(++frame, in);
   }
+  Press(1, 0);
   menu.Frame(++frame, Idle());
-  EXPECT_TRUE(asked.empty());
   EXPECT_EQ(menu.ModeTextShown(), "ダメージ+300");
-  // The background is a picture, not the cleared buffer.
-  EXPECT_NE(target.At(400, 300), kBack);
-  if (const char* dir = std::getenv("TUMBLEROO_SHOT_DIR")) {
-    std::string error;
-    EXPECT_TRUE(present::CScreenshot::Save(target.px.data(), 800, 600, 800 * 4,
-                                           std::string(dir) + "/menu.png", error))
-        << error;
+  save("menu-mode3.png");
+}
+
+// Every mode text fits its picture on one line, clear of the picture's edges.
+TEST_F(MenuScreenTest, ModeTextsFitOnOneLine) {
+  Started();
+  Press(0, 1);
+  for (int32_t mode = 0; mode < 8; ++mode) {
+    SCOPED_TRACE(game::CMatch::kModeNames[mode]);
+    std::fill(target.px.begin(), target.px.end(), kBack);
+    menu.Frame(++frame, Idle());
+    int32_t l = 800, r = -1, t = 600, b = -1;
+    for (int32_t y = 536; y < 600; ++y)
+      for (int32_t x = 144; x < 656; ++x)
+        if (Channel(target.At(x, y), 8) > 0xC0) {
+          l = std::min(l, x);
+          r = std::max(r, x);
+          t = std::min(t, y);
+          b = std::max(b, y);
+        }
+    ASSERT_LE(l, r);
+    EXPECT_GT(l, 144 + 2);
+    EXPECT_LT(r, 656 - 2);
+    EXPECT_LT(b - t, 40) << "one line of size 30";
+    ScreenInput in = Idle();
+    in.counters.Enter = 1;
+    menu.Frame(++frame, in);
   }
 }
 
