@@ -106,10 +106,10 @@ void CMenuScreen::Steer(const ScreenInput& in) {
     RenderPlayersText();
   }
 
-  // The window's own button events, not the mouse device: a click that the window menu takes
-  // (a drop-down hangs over the items, above all in the half-size window) never reaches them,
-  // and neither does a click in another of our windows (the key dialog), whose pointer
-  // position would otherwise be read against this window's drawing area.
+  // The window's own button events, not the mouse device: the device also counts the clicks
+  // that the window's menu bar takes, a click on the bar or in one of its drop-downs, and the
+  // click that closes an open drop-down wherever it lands. Read from the device, such a click
+  // would knock the cursor off its item or choose the item under it (exit, say).
   const input::InputCounters& c = in.counters;
   if (c.MouseMoved) {
     const int32_t under = ItemUnderPointer(c);
