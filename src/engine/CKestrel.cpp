@@ -191,8 +191,9 @@ void CKestrel::InputStep() {
         input->SetCursorRelative(static_cast<float>(mx - ax) / static_cast<float>(aw),
                                  static_cast<float>(my - ay) / static_cast<float>(ah));
     }
-    input->SetWindowMouseButtons(m_leftDown, m_rightDown);
+    input->SetWindowMouseButtons(m_leftDown || m_leftPressed, m_rightDown || m_rightPressed);
   }
+  m_leftPressed = m_rightPressed = false;
   ScreenSaverStep();
   FullscreenStep();
   m_mouseMoved = false;
@@ -418,8 +419,8 @@ void CKestrel::OnKeyUp(int32_t keyCode, int32_t) {
 }
 
 void CKestrel::OnMouseDown(int32_t button) {
-  if (button == platform::CWindow::kLeftButton) m_leftDown = true;
-  if (button == platform::CWindow::kRightButton) m_rightDown = true;
+  if (button == platform::CWindow::kLeftButton) m_leftDown = m_leftPressed = true;
+  if (button == platform::CWindow::kRightButton) m_rightDown = m_rightPressed = true;
   if (button != 0) m_lastButton = button;
 }
 

@@ -101,6 +101,10 @@ class CKestrel {
   bool m_mouseMoved = false;
   bool m_leftDown = false;
   bool m_rightDown = false;
+  // A press since the last input step: a click whose release came in the same frame (a quick
+  // tap, a scripted click) still reaches the input step as one frame down.
+  bool m_leftPressed = false;
+  bool m_rightPressed = false;
   int32_t m_lastButton = 0;
 
   CFrameRate m_rate;

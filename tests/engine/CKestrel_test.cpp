@@ -392,6 +392,14 @@ TEST_F(CKestrelTest, WindowMouseButtonsReachTheInputStep) {
   form.MouseUp.Raise(CWindow::kLeftButton, 0, 1, 1);
   kestrel->Poll();
   EXPECT_FALSE(input->left);
+  // A click pressed and released within one frame is down for that frame, then up.
+  form.MouseDown.Raise(CWindow::kRightButton, 0, 1, 1);
+  form.MouseUp.Raise(CWindow::kRightButton, 0, 1, 1);
+  kestrel->Poll();
+  EXPECT_TRUE(input->right);
+  EXPECT_FALSE(input->left);
+  kestrel->Poll();
+  EXPECT_FALSE(input->right);
 }
 
 TEST_F(CKestrelTest, AltReleaseShowsTheMenuInFullScreenForTenFrames) {
