@@ -17,9 +17,10 @@ constexpr int32_t kModeTextWidth = 512, kModeTextHeight = 64, kModeTextSize = 30
 constexpr int32_t kPlayersTextSide = 256, kPlayersTextSize = 40;
 constexpr int32_t kModeTextBottomX = 400, kModeTextBottomY = 600;
 constexpr int32_t kPlayersTextX = 600, kPlayersTextY = 300;
-// Alpha blend, the texture's colour added signed to the corner colour (mid-grey leaves it as
-// it is), the texture's alpha times the corner alpha: the item tints brighten and fade.
-constexpr uint32_t kRenderTinted = 0x271u;
+// Alpha blend, the texture's colour times twice the corner colour (mid-grey leaves it as it
+// is, so the cursor's tint lifts its item clearly), the texture's alpha times the corner
+// alpha: the item tints brighten and fade.
+constexpr uint32_t kRenderTinted = 0x231u;
 // Alpha blend, the picture's colour times the corner colour, its alpha times the corner alpha:
 // white glyphs take the corner colour, their dark rim stays dark.
 constexpr uint32_t kRenderText = 0x221u;

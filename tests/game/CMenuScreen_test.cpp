@@ -376,7 +376,7 @@ TEST_F(MenuScreenTest, MissingPicturesAreReportedWithTheLoadErrorText) {
   EXPECT_EQ(menu.Cursor(), 1);
 }
 
-// The fixture's flat pictures drawn with their tints: the cursor brightened (add signed), the
+// The fixture's flat pictures drawn with their tints: the cursor brightened (times two), the
 // enabled items nearly opaque, the disabled ones faint; the texts in their places.
 TEST_F(MenuScreenTest, DrawsTintsAndTexts) {
   Started();
@@ -385,7 +385,7 @@ TEST_F(MenuScreenTest, DrawsTintsAndTexts) {
   const uint32_t bg = kFixtureBackground;
   EXPECT_EQ(target.At(400, 100), bg);
   EXPECT_EQ(target.At(20, 300), bg);
-  const uint32_t brightened = 0xFF80B090u;  // 60 + A0/D0/B0 - 80
+  const uint32_t brightened = 0xFF789D85u;  // 2 * 60 * A0/D0/B0 / FF
   const struct {
     int32_t item;
     uint32_t want;
@@ -447,7 +447,7 @@ TEST_F(MenuScreenTest, FinalFrameReleasesThePictures) {
   Started();
   menu.Frame(2, Idle());
   EXPECT_EQ(memory.Used(), drawn);
-  EXPECT_EQ(target.At(136, 225), 0xFF80B090u) << "the cursor item is drawn again";
+  EXPECT_EQ(target.At(136, 225), 0xFF789D85u) << "the cursor item is drawn again";
 }
 
 // The game's own pictures, as a player first sees them and after a few changes; saved as PNG
