@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <random>
@@ -43,18 +44,29 @@ class CodePacker {
   int m_count = 0;
 };
 
+// What the encoder did: the codes it wrote, where the table filled and the last entry's string.
+struct LzwTrace {
+  std::vector<uint32_t> emitted;
+  size_t fullAt = 0;  // the pixel that starts the string after the last entry's prefix
+  Bytes lastEntry;
+};
+
 // A greedy LZW encoder. clearWhenFull false leaves a full table in place, so the reader must
 // go on with 12-bit codes and no new entries.
-Bytes EncodeLzw(const Bytes& indices, int minCodeSize, bool clearWhenFull = true) {
+Bytes EncodeLzw(const Bytes& indices, int minCodeSize, bool clearWhenFull = true,
+                LzwTrace* trace = nullptr) {
   const uint32_t clear = 1u << minCodeSize;
   CodePacker out;
   std::map<std::pair<uint32_t, uint8_t>, uint32_t> table;
+  std::vector<Bytes> strings(4096);
+  for (uint32_t i = 0; i < clear; ++i) strings[i] = {static_cast<uint8_t>(i)};
   uint32_t next = clear + 2;
   int width = minCodeSize + 1;
   out.Put(clear, width);
   bool havePrefix = false;
   uint32_t prefix = 0;
-  for (uint8_t index : indices) {
+  for (size_t at = 0; at < indices.size(); ++at) {
+    const uint8_t index = indices[at];
     if (!havePrefix) {
       prefix = index;
       havePrefix = true;
@@ -66,8 +78,16 @@ Bytes EncodeLzw(const Bytes& indices, int minCodeSize, bool clearWhenFull = true
       continue;
     }
     out.Put(prefix, width);
+    if (trace != nullptr) trace->emitted.push_back(prefix);
     if (next < 4096) {
-      table[{prefix, index}] = next++;
+      table[{prefix, index}] = next;
+      strings[next] = strings[prefix];
+      strings[next].push_back(index);
+      if (next == 4095 && trace != nullptr) {
+        trace->fullAt = at;
+        trace->lastEntry = strings[next];
+      }
+      ++next;
       // The reader adds this entry one code later, so the width grows one code later too.
       if (next > (1u << width) && width < 12) ++width;
     }
@@ -210,6 +230,21 @@ Bytes RandomRuns(size_t count, int colours, uint32_t seed) {
   return out;
 }
 
+// The table fills, then the last entry's string follows again and again: a reader that kept
+// the table one entry short (or cleared it) would get these pixels wrong.
+GifSpec FullTableReused() {
+  GifSpec s = Spec(128, 128, RandomRuns(128 * 128, 256, 13), Palette(256, 14));
+  s.minCodeSize = 8;
+  s.clearWhenFull = false;
+  LzwTrace trace;
+  EncodeLzw(s.indices, 8, false, &trace);
+  s.indices.resize(trace.fullAt + 1);
+  while (s.indices.size() < size_t{128} * 128)
+    s.indices.insert(s.indices.end(), trace.lastEntry.begin(), trace.lastEntry.end());
+  s.indices.resize(size_t{128} * 128);
+  return s;
+}
+
 const Rgb kRedBlue = {0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF};
 
 TEST(GifReader, DecodesWellFormedFrames) {
@@ -235,6 +270,7 @@ TEST(GifReader, DecodesWellFormedFrames) {
   growing.minCodeSize = 8;
   GifSpec fullTable = growing;
   fullTable.clearWhenFull = false;
+  const GifSpec fullTableReused = FullTableReused();
   GifSpec smallCodes = Spec(64, 64, RandomRuns(64 * 64, 4, 9), Palette(4, 10));
   const std::vector<Case> cases = {
       {"two colours 3x2", twoColours},
@@ -245,6 +281,7 @@ TEST(GifReader, DecodesWellFormedFrames) {
       {"index past the table", pastTable},
       {"table cleared when full", growing},
       {"table kept full", fullTable},
+      {"full table reused", fullTableReused},
       {"2-bit codes growing to 12", smallCodes},
       {"interlaced 3x4", shortInterlaced},
   };
@@ -274,12 +311,11 @@ TEST(GifReader, TwoColourFrameGivesItsPixels) {
   EXPECT_EQ(picture.pixels, want);
 }
 
-TEST(GifReader, LargeGrowthCaseReachesTwelveBitCodes) {
-  // The no-clear stream is only a test of a full table if it holds more codes than fit.
-  GifSpec s = Spec(128, 128, RandomRuns(128 * 128, 256, 7), Palette(256, 8));
-  s.minCodeSize = 8;
-  const Bytes codes = EncodeLzw(s.indices, 8, false);
-  EXPECT_GT(codes.size() * 8 / 12, size_t{4096});
+TEST(GifReader, FullTableFixtureUsesTheLastEntry) {
+  // A reader that stopped one entry short of a full table would only show it here.
+  LzwTrace trace;
+  EncodeLzw(FullTableReused().indices, 8, false, &trace);
+  EXPECT_GT(std::count(trace.emitted.begin(), trace.emitted.end(), 4095u), 10);
 }
 
 // Codes of a given width each, then the end code, for streams no encoder would write.
@@ -320,8 +356,10 @@ TEST(GifReader, RefusesBrokenFiles) {
       {"code size 1", Encode(codeSize1)},
       {"code size 9", Encode(codeSize9)},
       {"code size 0", Encode(codeSize0)},
-      // clear (4), literal 0, then 7 where the table ends at 6.
-      {"code beyond the table", WithData(head, Codes({{4, 3}, {0, 3}, {7, 3}, {5, 3}}))},
+      // clear (4), literal 0, then 7 where the table ends at 6: read as a string of two, it
+      // would fill this 3x1 frame.
+      {"code beyond the table",
+       WithData(Head(Spec(3, 1, {0, 0, 0}, kRedBlue)), Codes({{4, 3}, {0, 3}, {7, 3}, {5, 4}}))},
       {"non-literal after a clear", WithData(head, Codes({{4, 3}, {6, 3}, {5, 3}}))},
       {"end code before the frame is full",
        WithData(head, Codes({{4, 3}, {0, 3}, {1, 3}, {5, 3}}))},
