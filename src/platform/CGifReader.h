@@ -4,8 +4,9 @@
 //
 // The frame comes out at its own size (its place on the logical screen is ignored), opaque,
 // the graphic control extension's transparent index with alpha 0. An index past the colour
-// table reads as opaque black. Refused: a truncated header, colour table or extension, no
-// image descriptor before anything else, a frame of no pixels or more than the limit, a minimum
+// table (or with no table at all) reads as opaque white, as the system reader gave it. Refused:
+// a truncated header, colour table or extension, anything but extensions before the first image
+// descriptor, a frame of no pixels or more than the limit, a minimum
 // code size outside 2..8 (the format asks for 2 even for two colours, and readers disagree on
 // when the code width grows from 1), a code not yet in the table, and pixel data that ends
 // before the frame is full. Data after a full frame (an end code or trailer, or none) is ignored.
