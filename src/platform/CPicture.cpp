@@ -1,4 +1,4 @@
-// CPicture: SDL2_image behind a byte-span interface.
+// CPicture: SDL2_image behind a byte-span interface; GIFs go to our own reader.
 #include "platform/CPicture.h"
 
 #include <SDL.h>
@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+
+#include "platform/CGifReader.h"
 
 namespace platform {
 
@@ -68,32 +70,17 @@ bool PeekJpeg(std::span<const uint8_t> b, PictureHeader& h) {
 }
 
 bool PeekGif(std::span<const uint8_t> b, PictureHeader& h) {
-  if (b.size() < 13 || (std::memcmp(b.data(), "GIF87a", 6) != 0 && std::memcmp(b.data(), "GIF89a", 6) != 0))
-    return false;
-  const int64_t screenW = Le16(b, 6), screenH = Le16(b, 8);
-  size_t at = 13;
-  if (b[10] & 0x80) at += size_t{3} << ((b[10] & 7) + 1);
-  // The decoder sizes its frame by the first image descriptor, not by the screen.
-  while (at < b.size()) {
-    const uint8_t block = b[at++];
-    if (block == 0x2C) {
-      if (at + 8 > b.size()) return false;
-      h.kind = PictureKind::kGif;
-      h.width = std::max<int64_t>(screenW, Le16(b, at + 4));
-      h.height = std::max<int64_t>(screenH, Le16(b, at + 6));
-      return true;
-    }
-    if (block != 0x21 || at >= b.size()) return false;
-    ++at;  // extension label
-    while (at < b.size() && b[at] != 0) at += size_t{b[at]} + 1;
-    ++at;
-  }
-  return false;
+  int64_t width = 0, height = 0;
+  if (!CGifReader::Peek(b, width, height)) return false;
+  h.kind = PictureKind::kGif;
+  h.width = width;
+  h.height = height;
+  return true;
 }
 
-// SDL2_image's GIF reader skips a broken frame and goes on scanning for the next descriptor,
-// sizing it by whatever bytes follow, so no header check bounds it. While a picture decodes on
-// this thread, SDL's allocator refuses any block larger than the limit allows.
+// A decoder may ask for more than its header named (SDL2_image's GIF reader, no longer used,
+// sized a later frame by whatever bytes followed a broken one). While a picture decodes on this
+// thread, SDL's allocator refuses any block larger than the limit allows.
 thread_local size_t t_allocationLimit = 0;  // 0: no limit
 SDL_malloc_func g_nextMalloc = nullptr;
 SDL_calloc_func g_nextCalloc = nullptr;
@@ -136,7 +123,7 @@ SDL_Surface* LoadKind(SDL_RWops* rw, PictureKind kind) {
     case PictureKind::kBmp: return IMG_LoadBMP_RW(rw);
     case PictureKind::kPng: return IMG_LoadPNG_RW(rw);
     case PictureKind::kJpeg: return IMG_LoadJPG_RW(rw);
-    case PictureKind::kGif: return IMG_LoadGIF_RW(rw);
+    case PictureKind::kGif: break;  // our own reader
   }
   return nullptr;
 }
@@ -157,6 +144,8 @@ bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& o
   PictureHeader header;
   if (!PeekPicture(bytes, header)) return false;
   if (header.width <= 0 || header.height <= 0 || header.height > maxPixels / header.width) return false;
+  // SDL2_image's GIF reader frees a pointer it never allocated on some hostile files.
+  if (header.kind == PictureKind::kGif) return CGifReader::Read(bytes, maxPixels, out);
   InstallAllocationCap();
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (rw == nullptr) return false;

@@ -1,6 +1,7 @@
-// CPicture: the system picture loader (SDL2_image): PNG, JPEG, GIF and the bitmap kinds the
-// image objects' own reader leaves alone, decoded from bytes in memory into 0xAARRGGBB rows.
-// No other kind is handed to it, and no header's size is believed before it is checked.
+// CPicture: the picture loader: PNG, JPEG and the bitmap kinds the image objects' own reader
+// leaves alone through SDL2_image, GIF through our own reader (CGifReader: SDL2_image's is not
+// safe with hostile files), decoded from bytes in memory into 0xAARRGGBB rows. No other kind is
+// handed to SDL2_image, and no header's size is believed before it is checked.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,8 @@ struct Picture {
 
 enum class PictureKind { kBmp, kPng, kJpeg, kGif };
 
-// What a picture's header claims, read without decoding (and without trusting it).
+// What a picture's header claims, read without decoding (and without trusting it). For a GIF,
+// the first image descriptor's size: the frame comes out at that size, not the screen's.
 struct PictureHeader {
   PictureKind kind = PictureKind::kBmp;
   int64_t width = 0;

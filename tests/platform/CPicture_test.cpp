@@ -81,8 +81,8 @@ TEST(PictureDecode, RefusesOversizeHeadersBeforeDecoding) {
   EXPECT_TRUE(picture.pixels.empty());
 }
 
-// Its first frame is broken; the system reader skips it and sizes a second frame from the bytes
-// after it (59017 x 40081), which no header check sees.
+// Its first frame is broken; SDL2_image's reader skipped it and sized a second frame from the
+// bytes after it (59017 x 40081), which no header check sees. Ours refuses the broken frame.
 const std::vector<uint8_t> kGifWithHugeLaterFrame = Bytes({
     0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x89, 0x26, 0x20, 0x00, 0x3a, 0x2c, 0x2c, 0x2c, 0x24, 0x2c,
     0x89, 0xe6, 0x91, 0x9c, 0x30, 0x00, 0x00, 0x3a, 0x2c, 0x2c, 0x2c, 0x24, 0x2c, 0x89, 0xe6, 0x91,
