@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/spLib.h"
+#include "game/CHeadless.h"
 #include "game/ScreenInput.h"
 #include "game/frmKeyConfig.h"
 #include "input/spLibInput.h"
@@ -19,7 +20,7 @@ TheApp::TheApp(engine::CJob& job, CForm& watcher, present::CDisplayDevice* displ
       m_display(display),
       m_kestrel(std::make_unique<engine::CKestrel>()),
       m_input(dynamic_cast<input::spLibInput*>(engine::spLib::Shared().InputDevice())),
-      m_match(engine::spLib::Shared().Api()),
+      m_match(m_matchApi),
       m_frameInput(*m_kestrel, m_input),
       m_runner(m_match, job, m_frameInput),
       m_chain(job),
@@ -45,8 +46,10 @@ TheApp::TheApp(engine::CJob& job, CForm& watcher, present::CDisplayDevice* displ
 
   m_chain.SetBootSetUp([this] { BootSetUp(); });
   m_chain.SetMatch([this](int32_t index, int32_t framecount, int32_t) {
-    if (index == scene::JobRound) m_runner.JobRoundFrame(framecount);
-    else m_runner.JobMatchStepFrame(framecount);
+    if (index == scene::JobRound)
+      m_runner.JobRoundFrame(framecount);
+    else
+      m_runner.JobMatchStepFrame(framecount);
   });
   m_chain.SetDrawing([this](int32_t, int32_t framecount, int32_t) {
     m_view.Frame(framecount, m_match, m_kestrel->GetFPS());
@@ -58,6 +61,32 @@ TheApp::~TheApp() {
   m_kestrel->UnConnect();
   m_job.SetComing(nullptr);
   m_kestrel.reset();
+}
+
+void TheApp::SeedMatch(uint32_t seed) { m_matchApi.FixSeed(seed); }
+
+void TheApp::Record(CMatchTape* tape) {
+  m_record = tape;
+  m_runner.Record(tape);
+}
+
+void TheApp::Replay(const CMatchTape* tape, std::function<void(const std::string&)> roundLines) {
+  m_replay = tape;
+  m_roundLines = std::move(roundLines);
+  m_runner.Replay(tape);
+}
+
+void TheApp::NoteRecordedStart() {
+  if (m_record->rounds.empty()) {
+    m_record->modeChosen = m_match.modeChosen;
+    m_record->humanPlayers = m_match.humanPlayers;
+  } else if (m_record->modeChosen != m_match.modeChosen ||
+             m_record->humanPlayers != m_match.humanPlayers) {
+    // One recording holds one mode and one set of players.
+    Message("the recording ends here: the mode or the players changed");
+    m_record = nullptr;
+    m_runner.Record(nullptr);
+  }
 }
 
 void TheApp::Message(const std::string& text) {
@@ -113,12 +142,31 @@ void TheApp::Screens(int32_t index, int32_t framecount) {
     case scene::JobMenu:
       r.menuItem = m_menu.Frame(framecount, in);
       if (framecount > 1) m_kestrel->RePaint();
+      if (m_replay != nullptr) {
+        if (framecount == 1) {
+          m_match.modeChosen = m_replay->modeChosen;
+          m_match.humanPlayers = m_replay->humanPlayers;
+        } else if (framecount > 1 &&
+                   static_cast<size_t>(m_match.roundNumber) < m_replay->rounds.size()) {
+          r.menuItem = 0;
+        }
+      }
+      if (r.menuItem == 0 && m_record != nullptr) NoteRecordedStart();
       break;
     case scene::JobResult: {
       if (framecount == 0) break;
-      const int32_t choice = m_result.Frame(framecount, m_match, in, m_text, m_sound, m_match.Api());
-      r.resultNextRound = choice == 1;
-      r.resultToMenu = choice == 2;
+      if (framecount == 1 && m_roundLines)
+        m_roundLines(CHeadless::RoundLine(m_match, m_runner.Cut()));
+      const int32_t choice =
+          m_result.Frame(framecount, m_match, in, m_text, m_sound, engine::spLib::Shared().Api());
+      r.resultNextRound = choice == CResultScreen::kNextRound;
+      r.resultToMenu = choice == CResultScreen::kToMenu;
+      // A replay goes on by itself once the screen takes buttons.
+      if (m_replay != nullptr && framecount == CResultScreen::kDeafFrames + 1) {
+        const bool more = static_cast<size_t>(m_match.roundNumber) < m_replay->rounds.size();
+        r.resultNextRound = more;
+        r.resultToMenu = !more;
+      }
       if (framecount > 0) Sub_RenderLayer();
       break;
     }
@@ -137,7 +185,8 @@ void TheApp::Screens(int32_t index, int32_t framecount) {
         // The last frame shown is cut up and flies apart.
         m_wipe = std::make_unique<CClosingWipe>(&engine::spLib::Shared());
         uint32_t* pixels = m_display != nullptr ? m_display->Pixels() : nullptr;
-        m_wipe->Start(pixels, kScreenWidth, kScreenHeight, m_display != nullptr ? m_display->Pitch() : 0);
+        m_wipe->Start(pixels, kScreenWidth, kScreenHeight,
+                      m_display != nullptr ? m_display->Pitch() : 0);
       } else if (framecount > 1) {
         if (m_wipe && m_wipe->Frame()) {
           m_kestrel->RePaint();
@@ -147,8 +196,7 @@ void TheApp::Screens(int32_t index, int32_t framecount) {
         }
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,9 +14,9 @@
 #include "engine/CKestrel.h"
 #include "game/CClosingWipe.h"
 #include "game/CForm.h"
+#include "game/CKeyConfigScreen.h"
 #include "game/CMatch.h"
 #include "game/CMatchRunner.h"
-#include "game/CKeyConfigScreen.h"
 #include "game/CMatchView.h"
 #include "game/CMenuScreen.h"
 #include "game/CPlayFrameInput.h"
@@ -23,6 +24,7 @@
 #include "game/CTextScreen.h"
 #include "game/CWaveListSound.h"
 #include "sound/CmgWaveList.h"
+#include "util/CApi.h"
 
 namespace input {
 class spLibInput;
@@ -51,9 +53,15 @@ class TheApp {
   [[nodiscard]] int32_t GetJobkey(int32_t jobKey) const { return jobKey; }
   [[nodiscard]] engine::CKestrel& Kestrel() { return *m_kestrel; }
   [[nodiscard]] CMatch& Match() { return m_match; }
-  // Recording appends every round's inputs to `tape`; replaying plays the rounds from it.
-  void Record(CMatchTape* tape) { m_runner.Record(tape); }
-  void Replay(const CMatchTape* tape) { m_runner.Replay(tape); }
+  // The match draws from a generator of its own, so a recording replays exactly whatever the
+  // screens draw between rounds.
+  void SeedMatch(uint32_t seed);
+  // Recording: every round started from the menu with the same mode and players is appended to
+  // `tape` (its seed is the caller's); other settings end the recording, with a message.
+  void Record(CMatchTape* tape);
+  // Replaying: the menu starts the taped rounds with the tape's mode and players, one after the
+  // other, and is back when they are over. Each round's line goes to `roundLines`.
+  void Replay(const CMatchTape* tape, std::function<void(const std::string&)> roundLines);
   [[nodiscard]] const std::string& ReplayError() const { return m_runner.ReplayError(); }
 
  private:
@@ -65,7 +73,10 @@ class TheApp {
   void Sub_RenderLayer();
   void RunKeyDialog(int32_t player);
   void Message(const std::string& text);
+  // The menu starts a round while recording: the first fixes the tape's mode and players.
+  void NoteRecordedStart();
 
+  util::CApi m_matchApi;
   engine::CJob& m_job;
   CForm& m_watcher;
   present::CDisplayDevice* m_display;
@@ -85,6 +96,9 @@ class TheApp {
   CKeyConfigScreen m_keyScreen;
   std::unique_ptr<CClosingWipe> m_wipe;
   std::set<std::string> m_said;  // each load message is shown once
+  CMatchTape* m_record = nullptr;
+  const CMatchTape* m_replay = nullptr;
+  std::function<void(const std::string&)> m_roundLines;
 };
 
 }  // namespace game

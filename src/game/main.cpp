@@ -4,17 +4,19 @@
 // prints the version; `--frames N` asks the window to close after N frames (the closing wipe
 // then runs as after a user's close). `--device`, `--shot` and `--seed` are PlayOptions, taken
 // out of the command line first; F12 saves a screenshot. `--headless` plays computer rounds
-// with no window (CHeadless), recorded or replayed with `--record` / `--replay`. Anything else
-// is refused with the usage and exit code 2.
+// with no window (CHeadless). `--record` / `--replay` record and replay the match, headless or
+// in the window (where a replay starts the taped rounds itself). Anything else is refused with
+// the usage and exit code 2.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -22,13 +24,14 @@
 #include "engine/spLib.h"
 #include "game/CForm.h"
 #include "game/CHeadless.h"
+#include "game/CMatchTape.h"
 #include "game/PlayOptions.h"
 #include "game/TheApp.h"
 #include "input/spLibInput.h"
 #include "platform/CWindow.h"
 #include "present/CDisplayDevice.h"
-#include "sound/spLibSound.h"
 #include "present/CScreenshot.h"
+#include "sound/spLibSound.h"
 #include "version.h"
 
 namespace {
@@ -100,13 +103,13 @@ const OptionEntry kOptions[] = {
        o.match.modeGiven = true;
        return std::string();
      }},
-    {"--record", "FILE", "headless: write the seed and every step's keys to FILE",
+    {"--record", "FILE", "write the match's seed and every step's keys to FILE",
      [](Options& o, const char* value) {
        if (*value == '\0') return std::string("--record needs a file name");
        o.match.record = value;
        return std::string();
      }},
-    {"--replay", "FILE", "headless: play the rounds recorded in FILE again",
+    {"--replay", "FILE", "play the rounds recorded in FILE again (in the window or headless)",
      [](Options& o, const char* value) {
        if (*value == '\0') return std::string("--replay needs a file name");
        o.match.replay = value;
@@ -128,9 +131,10 @@ std::string Usage() {
     left.resize(std::max<size_t>(left.size() + 2, 16), ' ');
     text += left + entry.help + "\n";
   }
-  text += "  --device rgb|hal  the 3-D device to start on (software or OpenGL)\n"
-          "  --shot N:FILE   save the frame presented in frame N to FILE (.png or .bmp)\n"
-          "  --seed S        make every random draw reproducible\n";
+  text +=
+      "  --device rgb|hal  the 3-D device to start on (software or OpenGL)\n"
+      "  --shot N:FILE   save the frame presented in frame N to FILE (.png or .bmp)\n"
+      "  --seed S        make every random draw reproducible\n";
   return text;
 }
 
@@ -245,8 +249,10 @@ void SaveScreenshot(present::CDisplayDevice* display) {
                  folder.empty() ? "neither XDG_DATA_HOME nor HOME is set" : folder.c_str());
     return;
   }
-  const std::string path = folder + "/" + present::CScreenshot::FreeName(folder, std::time(nullptr));
-  if (SaveFrame(display, path)) std::fprintf(stderr, "tumbleroo: screenshot saved to %s\n", path.c_str());
+  const std::string path =
+      folder + "/" + present::CScreenshot::FreeName(folder, std::time(nullptr));
+  if (SaveFrame(display, path))
+    std::fprintf(stderr, "tumbleroo: screenshot saved to %s\n", path.c_str());
 }
 
 }  // namespace
@@ -274,12 +280,30 @@ int main(int argc, char** argv) {
     options.match.seed = play.seed;
     return game::CHeadless::Run(options.match, stdout, stderr);
   }
-  if (options.match.roundsGiven || options.match.modeGiven || !options.match.record.empty() ||
-      !options.match.replay.empty()) {
-    std::fprintf(stderr, "tumbleroo: --rounds, --mode, --record and --replay need --headless\n%s",
-                 Usage().c_str());
+  if (options.match.roundsGiven || options.match.modeGiven) {
+    std::fprintf(stderr, "tumbleroo: --rounds and --mode need --headless\n%s", Usage().c_str());
     return 2;
   }
+  // Recordings in the window: the match's own generator is seeded from the tape, --seed, or
+  // the system.
+  game::CMatchTape replay, recording;
+  const bool replaying = !options.match.replay.empty();
+  if (replaying) {
+    if (play.seed) {
+      std::fprintf(stderr, "tumbleroo: --replay takes the seed from the recording\n");
+      return 2;
+    }
+    if (const std::string error = game::CMatchTape::Load(options.match.replay, replay);
+        !error.empty()) {
+      std::fprintf(stderr, "tumbleroo: %s: %s\n", options.match.replay.c_str(), error.c_str());
+      return 1;
+    }
+  }
+  const uint32_t matchSeed = replaying   ? replay.seed
+                             : play.seed ? *play.seed
+                                         : std::random_device{}();
+  recording.seed = matchSeed;
+  std::string replayError;
 
   engine::spLib& root = engine::spLib::Shared();
   root.Init(true);
@@ -304,15 +328,23 @@ int main(int argc, char** argv) {
       CheckDevice(form1.Menu(), FindMenu(form1.Menu(), "Direct3D"), hal, display);
     }
     bool screenshotAsked = false;
-    const platform::CSubscription f12 = form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {
-      if (key == platform::CWindow::kKeyF1 + 11) screenshotAsked = true;  // F12
-    });
+    const platform::CSubscription f12 =
+        form1.KeyDown.Subscribe([&screenshotAsked](int32_t key, int32_t) {
+          if (key == platform::CWindow::kKeyF1 + 11) screenshotAsked = true;  // F12
+        });
 
     int64_t frames = 0;
     int64_t frameNumber = 0;  // every frame of the program, across game cycles
     while (!watcher->Break()) {
       game::TheApp app(*job, *watcher, display);
       running = &app;
+      app.SeedMatch(matchSeed);
+      if (!options.match.record.empty()) app.Record(&recording);
+      if (replaying)
+        app.Replay(&replay, [](const std::string& line) {
+          std::printf("%s\n", line.c_str());
+          std::fflush(stdout);
+        });
       job->Add(app.GetJobkey(game::TheApp::JobBoot));
       while (job->Poll() != 0) {
         if (app.Kestrel().Poll() != 0) job->Destroy();
@@ -328,11 +360,22 @@ int main(int argc, char** argv) {
         if (options.frames >= 0 && ++frames == options.frames)
           form1.Close(platform::CWindow::kCloseByUser);
       }
+      if (replayError.empty()) replayError = app.ReplayError();
       running = nullptr;
     }
     job.reset();
     watcher.reset();
   }
   engine::spLib::ReleaseShared();
+  if (!replayError.empty()) {
+    std::fprintf(stderr, "tumbleroo: %s: %s\n", options.match.replay.c_str(), replayError.c_str());
+    return 1;
+  }
+  if (!options.match.record.empty()) {
+    if (const std::string error = recording.Save(options.match.record); !error.empty()) {
+      std::fprintf(stderr, "tumbleroo: %s\n", error.c_str());
+      return 1;
+    }
+  }
   return 0;
 }

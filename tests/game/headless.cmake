@@ -48,7 +48,7 @@ run(1 ${PROGRAM} --headless --replay ${WORK}/none.tbrp)
 expect_contains("${ERR}" "cannot read")
 
 # Options out of range or without --headless.
-foreach(args IN ITEMS "--headless;--mode;8" "--headless;--rounds;0" "--rounds;2" "--record;x.tbrp"
+foreach(args IN ITEMS "--headless;--mode;8" "--headless;--rounds;0" "--rounds;2" "--mode;3"
                       "--headless;--replay;${WORK}/run.tbrp;--seed;3")
   run(2 ${PROGRAM} ${args})
   expect_contains("${ERR}" "tumbleroo: ")
