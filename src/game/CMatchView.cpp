@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "engine/spLib.h"
+#include "game/GameFont.h"
 #include "present/CIMDevice.h"
 #include "present/IGraphicsTarget.h"
 #include "util/CApi.h"
@@ -374,7 +375,7 @@ void CMatchView::MakeMarkers() {
   m_plate->SetRender(kModeTinted);
   for (int32_t i = 0; i < kPlayerCount; ++i) {
     auto tag = NewPicture();
-    tag->LoadText(std::to_string(i + 1) + "P", 32, 16, 14, "", 0, true, 0, 0, 1, 1);
+    tag->LoadText(std::to_string(i + 1) + "P", 32, 16, 14, kGameFont, 0, true, 0, 0, 1, 1);
     tag->SetRender(kModeTinted);
     m_tags[static_cast<size_t>(i)] = std::move(tag);
   }
@@ -409,7 +410,7 @@ void CMatchView::PrepareDigits() {
     const std::string text = std::to_string(d);
     const auto make = [&](int32_t side, int32_t size, int32_t blur) {
       auto p = NewPicture();
-      p->LoadText(text, side, side, size, "", blur, true, 0, 0, 1, 1);
+      p->LoadText(text, side, side, size, kGameFont, blur, true, 0, 0, 1, 1);
       p->SetRender(kModeTinted);
       return p;
     };
@@ -647,16 +648,16 @@ void CMatchView::UpdateBanner(CMatch& match) {
     if (state.modeText != 0 && !m_modeText) {
       m_modeText = NewPicture();
       const int32_t mode = std::clamp(match.modeInPlay, 0, 7);
-      m_modeText->LoadText(CMatch::kModeNames[mode], 512, 64, 30, "", 0, true, 0, 0, 1, 1);
+      m_modeText->LoadText(CMatch::kModeNames[mode], 512, 64, 30, kGameFont, 0, true, 0, 0, 1, 1);
     }
     const bool readyAgain = m_bannerFrame < 60 && f >= 60;
     if (f >= 2 && (!m_readyGo || m_readyGoIsGo != state.readyGoIsGo || readyAgain)) {
       if (!m_readyGo) m_readyGo = NewPicture();
       m_readyGoIsGo = state.readyGoIsGo;
       if (m_readyGoIsGo)
-        m_readyGo->LoadText("Ｇｏ！", 512, 256, 170, "", 0, true, 0, 0, 1, 1);
+        m_readyGo->LoadText("Ｇｏ！", 512, 256, 170, kGameFont, 0, true, 0, 0, 1, 1);
       else
-        m_readyGo->LoadText("Ｒｅａｄｙ", 512, 128, 100, "", 0, true, 0, 0, 1, 1);
+        m_readyGo->LoadText("Ｒｅａｄｙ", 512, 128, 100, kGameFont, 0, true, 0, 0, 1, 1);
     }
   }
   m_modeTextState = m_modeText ? state.modeText : 0;
@@ -677,12 +678,12 @@ void CMatchView::UpdateBanner(CMatch& match) {
   if (state.roundItemLife > 0 && (!m_roundItem || state.roundItemRefresh != m_roundRefreshSeen)) {
     if (!m_roundItem) m_roundItem = NewPicture();
     const int32_t blur = std::max(0, 8 - 2 * state.roundItemRefresh);
-    m_roundItem->LoadText("ラウンド", 512, 128, 100, "", blur, true, 0, 0, 1, 1);
+    m_roundItem->LoadText("ラウンド", 512, 128, 100, kGameFont, blur, true, 0, 0, 1, 1);
     m_roundRefreshSeen = state.roundItemRefresh;
   }
   if (state.numberItemLife > 0 && !m_numberItem) {
     m_numberItem = NewPicture();
-    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, "", 0, true, 0, 0, 1,
+    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, kGameFont, 0, true, 0, 0, 1,
                            1);
   }
   m_bannerFrame = f;
@@ -770,7 +771,7 @@ void CMatchView::DrawFps(int32_t fps) {
   const int32_t shown = std::clamp(fps, 0, 60);
   if (!m_fpsText || shown != m_fpsShown) {
     if (!m_fpsText) m_fpsText = NewPicture();
-    m_fpsText->LoadText("FPS:" + std::to_string(shown), 64, 20, 20);
+    m_fpsText->LoadText("FPS:" + std::to_string(shown), 64, 20, 20, kGameFont);
     m_fpsShown = shown;
   }
   DrawOutlined(*m_fpsText, 768, 592, 1.0f, kWhite, 1);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/spLib.h"
+#include "game/GameFont.h"
 #include "image/CmgBBIFunction.h"
 #include "input/spLibInput.h"
 
@@ -177,7 +178,7 @@ void CMenuScreen::RenderModeText() {
   const int32_t mode =
       m_match.modeChosen >= 0 && m_match.modeChosen < kModes ? m_match.modeChosen : 0;
   m_modeTextShown = CMatch::kModeNames[mode];
-  m_modeText.LoadText(m_modeTextShown, kModeTextWidth, kModeTextHeight, kModeTextSize, "", 0, true,
+  m_modeText.LoadText(m_modeTextShown, kModeTextWidth, kModeTextHeight, kModeTextSize, kGameFont, 0, true,
                       0, 0, 1, 1);
   Dress(m_modeText, kModeTextColour);
 }
@@ -185,7 +186,7 @@ void CMenuScreen::RenderModeText() {
 void CMenuScreen::RenderPlayersText() {
   m_playersTextShown = PlayersText(m_match.humanPlayers);
   m_playersText.LoadText(m_playersTextShown, kPlayersTextSide, kPlayersTextSide, kPlayersTextSize,
-                         "", 0, true, 0, 0, 1, 1);
+                         kGameFont, 0, true, 0, 0, 1, 1);
   Dress(m_playersText, kTextColour);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "game/CMatch.h"
+#include "game/GameFont.h"
 #include "game/IMatchSound.h"
 #include "game/ScreenInput.h"
 #include "image/CmgBBI.h"
@@ -36,7 +37,7 @@ class CTextScreen {
   static constexpr int32_t kHeight = 600;
   static constexpr int32_t kLayers = 10;
   // The text screens' font unless a screen names another.
-  static constexpr const char* kFont = "ことり文字ふぉんと等幅";
+  static constexpr const char* kFont = kGameFont;
 
   // root: the engine root whose display device holds the back buffer; with none (tests,
   // headless runs) nothing is read from or copied to a display.

@@ -6,8 +6,10 @@
 
 #include "engine/spLib.h"
 #include "game/CHeadless.h"
+#include "game/GameFont.h"
 #include "game/ScreenInput.h"
 #include "game/frmKeyConfig.h"
+#include "image/CmgBBIString.h"
 #include "input/spLibInput.h"
 #include "present/CDisplayDevice.h"
 #include "util/CApi.h"
@@ -95,6 +97,8 @@ void TheApp::Message(const std::string& text) {
 
 void TheApp::BootSetUp() {
   m_waves.SetBasePath("\\Res\\Sound\\");
+  // The main window's face is the texts' face.
+  image::CmgBBIString::Shared().FontName(kGameFont);
   // Keyboard sets for the virtual keys that have no joystick.
   if (m_input != nullptr) {
     switch (m_input->JoystickCount()) {

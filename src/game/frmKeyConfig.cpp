@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "game/GameFont.h"
 #include "platform/CBlivoBinding.h"
 #include "platform/CFontRaster.h"
 #include "platform/CWindow.h"
@@ -11,7 +12,7 @@ namespace game {
 
 namespace {
 
-constexpr const char* kFontFamily = "ことり文字ふぉんと等幅";
+constexpr const char* kFontFamily = kGameFont;
 constexpr const char* kSlotNames[input::kMapSlots] = {
     "ボタン１", "ボタン２", "ボタン３",   "ボタン４", "ボタン５", "ボタン６", "ボタン７",
     "ボタン８", "ボタン９", "ボタン１０", "上",       "下",       "左",       "右"};
