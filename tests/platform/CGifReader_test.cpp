@@ -128,7 +128,7 @@ uint8_t SizeBits(size_t entries) {
   return bits;
 }
 
-struct GifSpec {
+struct GifPlan {
   uint16_t width = 0, height = 0;
   Bytes indices;  // rows top to bottom
   Rgb global;     // empty: no global table
@@ -140,8 +140,8 @@ struct GifSpec {
   const char* version = "GIF89a";
 };
 
-GifSpec Spec(uint16_t width, uint16_t height, Bytes indices, Rgb global = {}, Rgb local = {}) {
-  GifSpec s;
+GifPlan Plan(uint16_t width, uint16_t height, Bytes indices, Rgb global = {}, Rgb local = {}) {
+  GifPlan s;
   s.width = width;
   s.height = height;
   s.indices = std::move(indices);
@@ -150,7 +150,7 @@ GifSpec Spec(uint16_t width, uint16_t height, Bytes indices, Rgb global = {}, Rg
   return s;
 }
 
-Bytes Rows(const GifSpec& s) {
+Bytes Rows(const GifPlan& s) {
   if (!s.interlaced) return s.indices;
   Bytes out;
   static constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
@@ -161,7 +161,7 @@ Bytes Rows(const GifSpec& s) {
 }
 
 // Header, screen, tables and extensions up to the minimum code size byte.
-Bytes Head(const GifSpec& s) {
+Bytes Head(const GifPlan& s) {
   Bytes b(s.version, s.version + 6);
   Put16(b, s.width);
   Put16(b, s.height);
@@ -195,11 +195,11 @@ Bytes WithData(Bytes head, const Bytes& codes, bool trailer = true) {
   return head;
 }
 
-Bytes Encode(const GifSpec& s) {
+Bytes Encode(const GifPlan& s) {
   return WithData(Head(s), EncodeLzw(Rows(s), s.minCodeSize, s.clearWhenFull));
 }
 
-std::vector<uint32_t> Expected(const GifSpec& s) {
+std::vector<uint32_t> Expected(const GifPlan& s) {
   const Rgb& table = s.local.empty() ? s.global : s.local;
   std::vector<uint32_t> out;
   for (uint8_t i : s.indices) {
@@ -232,8 +232,8 @@ Bytes RandomRuns(size_t count, int colours, uint32_t seed) {
 
 // The table fills, then the last entry's string follows again and again: a reader that kept
 // the table one entry short (or cleared it) would get these pixels wrong.
-GifSpec FullTableReused() {
-  GifSpec s = Spec(128, 128, RandomRuns(128 * 128, 256, 13), Palette(256, 14));
+GifPlan FullTableReused() {
+  GifPlan s = Plan(128, 128, RandomRuns(128 * 128, 256, 13), Palette(256, 14));
   s.minCodeSize = 8;
   s.clearWhenFull = false;
   LzwTrace trace;
@@ -250,28 +250,28 @@ const Rgb kRedBlue = {0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF};
 TEST(GifReader, DecodesWellFormedFrames) {
   struct Case {
     std::string name;
-    GifSpec spec;
+    GifPlan plan;
   };
-  GifSpec twoColours = Spec(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
+  GifPlan twoColours = Plan(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
   twoColours.version = "GIF87a";
-  GifSpec interlaced = Spec(5, 11, RandomRuns(55, 4, 1), Palette(4, 2));
+  GifPlan interlaced = Plan(5, 11, RandomRuns(55, 4, 1), Palette(4, 2));
   interlaced.interlaced = true;
-  GifSpec local = Spec(4, 3, RandomRuns(12, 8, 3), Palette(4, 4), Palette(8, 5));
+  GifPlan local = Plan(4, 3, RandomRuns(12, 8, 3), Palette(4, 4), Palette(8, 5));
   local.minCodeSize = 3;
-  GifSpec keyed = Spec(4, 2, {0, 1, 2, 3, 3, 2, 1, 0}, Palette(4, 6));
+  GifPlan keyed = Plan(4, 2, {0, 1, 2, 3, 3, 2, 1, 0}, Palette(4, 6));
   keyed.transparent = 2;
-  GifSpec noTable = Spec(2, 2, {0, 1, 2, 3});
-  GifSpec pastTable = Spec(3, 1, {0, 1, 3}, kRedBlue);  // index 3 of a 2-entry table: white
-  GifSpec shortInterlaced = Spec(3, 4, RandomRuns(12, 4, 11), Palette(4, 12));
+  GifPlan noTable = Plan(2, 2, {0, 1, 2, 3});
+  GifPlan pastTable = Plan(3, 1, {0, 1, 3}, kRedBlue);  // index 3 of a 2-entry table: white
+  GifPlan shortInterlaced = Plan(3, 4, RandomRuns(12, 4, 11), Palette(4, 12));
   shortInterlaced.interlaced = true;  // the second pass has no rows
   // 16 Ki pixels in runs of 256 colours: the table passes 512, 1024, 2048 and fills at 4096,
   // then either clears or goes on full with 12-bit codes.
-  GifSpec growing = Spec(128, 128, RandomRuns(128 * 128, 256, 7), Palette(256, 8));
+  GifPlan growing = Plan(128, 128, RandomRuns(128 * 128, 256, 7), Palette(256, 8));
   growing.minCodeSize = 8;
-  GifSpec fullTable = growing;
+  GifPlan fullTable = growing;
   fullTable.clearWhenFull = false;
-  const GifSpec fullTableReused = FullTableReused();
-  GifSpec smallCodes = Spec(64, 64, RandomRuns(64 * 64, 4, 9), Palette(4, 10));
+  const GifPlan fullTableReused = FullTableReused();
+  GifPlan smallCodes = Plan(64, 64, RandomRuns(64 * 64, 4, 9), Palette(4, 10));
   const std::vector<Case> cases = {
       {"two colours 3x2", twoColours},
       {"interlaced 5x11", interlaced},
@@ -286,24 +286,24 @@ TEST(GifReader, DecodesWellFormedFrames) {
       {"interlaced 3x4", shortInterlaced},
   };
   for (const Case& c : cases) {
-    const Bytes gif = Encode(c.spec);
+    const Bytes gif = Encode(c.plan);
     int64_t w = 0, h = 0;
     ASSERT_TRUE(platform::CGifReader::Peek(gif, w, h)) << c.name;
-    EXPECT_EQ(w, c.spec.width) << c.name;
-    EXPECT_EQ(h, c.spec.height) << c.name;
+    EXPECT_EQ(w, c.plan.width) << c.name;
+    EXPECT_EQ(h, c.plan.height) << c.name;
     platform::Picture picture;
-    ASSERT_TRUE(platform::CGifReader::Read(gif, int64_t{c.spec.width} * c.spec.height, picture))
+    ASSERT_TRUE(platform::CGifReader::Read(gif, int64_t{c.plan.width} * c.plan.height, picture))
         << c.name;
-    EXPECT_EQ(picture.width, c.spec.width) << c.name;
-    EXPECT_EQ(picture.height, c.spec.height) << c.name;
-    EXPECT_EQ(picture.pixels, Expected(c.spec)) << c.name;
+    EXPECT_EQ(picture.width, c.plan.width) << c.name;
+    EXPECT_EQ(picture.height, c.plan.height) << c.name;
+    EXPECT_EQ(picture.pixels, Expected(c.plan)) << c.name;
   }
 }
 
 TEST(GifReader, TwoColourFrameGivesItsPixels) {
   // The same frame as above with its result written out, so encoder and reader cannot agree on
   // a wrong order or channel layout.
-  const GifSpec s = Spec(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
+  const GifPlan s = Plan(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
   platform::Picture picture;
   ASSERT_TRUE(platform::CGifReader::Read(Encode(s), 6, picture));
   const std::vector<uint32_t> want = {0xFFFF0000, 0xFF0000FF, 0xFFFF0000,
@@ -326,10 +326,10 @@ Bytes Codes(std::initializer_list<std::pair<uint32_t, int>> codes) {
 }
 
 TEST(GifReader, RefusesBrokenFiles) {
-  const GifSpec base = Spec(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
+  const GifPlan base = Plan(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
   const Bytes good = Encode(base);
   const Bytes head = Head(base);
-  GifSpec codeSize1 = base, codeSize9 = base, codeSize0 = base;
+  GifPlan codeSize1 = base, codeSize9 = base, codeSize0 = base;
   codeSize1.minCodeSize = 1;
   codeSize9.minCodeSize = 9;
   codeSize0.minCodeSize = 0;
@@ -359,7 +359,7 @@ TEST(GifReader, RefusesBrokenFiles) {
       // clear (4), literal 0, then 7 where the table ends at 6: read as a string of two, it
       // would fill this 3x1 frame.
       {"code beyond the table",
-       WithData(Head(Spec(3, 1, {0, 0, 0}, kRedBlue)), Codes({{4, 3}, {0, 3}, {7, 3}, {5, 4}}))},
+       WithData(Head(Plan(3, 1, {0, 0, 0}, kRedBlue)), Codes({{4, 3}, {0, 3}, {7, 3}, {5, 4}}))},
       {"non-literal after a clear", WithData(head, Codes({{4, 3}, {6, 3}, {5, 3}}))},
       {"end code before the frame is full",
        WithData(head, Codes({{4, 3}, {0, 3}, {1, 3}, {5, 3}}))},
@@ -372,7 +372,7 @@ TEST(GifReader, RefusesBrokenFiles) {
       {"frame over the limit", good, 5},
       {"frame of no pixels",
        [&] {
-         GifSpec s = base;
+         GifPlan s = base;
          s.width = 0;
          s.indices.clear();
          return Encode(s);
@@ -390,7 +390,7 @@ TEST(GifReader, RefusesBrokenFiles) {
 }
 
 TEST(GifReader, IgnoresWhatFollowsAFullFrame) {
-  const GifSpec base = Spec(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
+  const GifPlan base = Plan(3, 2, {0, 1, 0, 1, 1, 0}, kRedBlue);
   const Bytes head = Head(base);
   // Literal codes only (no table use), then garbage codes after the sixth pixel, no end code,
   // no trailer.
@@ -403,7 +403,7 @@ TEST(GifReader, IgnoresWhatFollowsAFullFrame) {
 }
 
 TEST(GifReader, PictureLoaderUsesIt) {
-  GifSpec s = Spec(5, 11, RandomRuns(55, 4, 1), Palette(4, 2));
+  GifPlan s = Plan(5, 11, RandomRuns(55, 4, 1), Palette(4, 2));
   s.interlaced = true;
   s.transparent = 1;
   const Bytes gif = Encode(s);
