@@ -18,6 +18,7 @@
 #include "present/CRgbDevice.h"
 #include "present/CScreenshot.h"
 #include "present/IGraphicsTarget.h"
+#include "present/SoftwareTarget.h"
 #include "util/CApi.h"
 
 namespace {
@@ -27,33 +28,17 @@ using game::CObject;
 
 constexpr uint32_t kUntouched = 0xFF00FF00u;
 
-// An 800 x 600 back buffer and the software 3-D device standing in for the display.
-class ScreenTarget : public present::IGraphicsTarget {
+// An 800 x 600 back buffer and the software 3-D device standing in for the display, in use
+// for the target's life.
+class ScreenTarget : public testsupport::SoftwareTarget {
  public:
-  ScreenTarget() : px(static_cast<size_t>(kW) * kH, kUntouched) {
-    device.SetRenderTarget(px.data(), kW, kH, kW * 4);
+  ScreenTarget() : SoftwareTarget(kW, kH, kUntouched) {
     present::CGraphics::UseTarget(this);
     present::CGraphics::DrawScale(1.0f);
   }
   ~ScreenTarget() override { present::CGraphics::UseTarget(nullptr); }
-  ScreenTarget(const ScreenTarget&) = delete;
-  ScreenTarget& operator=(const ScreenTarget&) = delete;
-  present::CIMDevice* Device3D() override { return &device; }
-  uint32_t* SoftwarePixels(int32_t& w, int32_t& h, int32_t& pitch) override {
-    w = kW;
-    h = kH;
-    pitch = kW * 4;
-    return px.data();
-  }
-  bool ReduceTextures() const override { return false; }
-  engine::PixelFormat TextureFormat(bool withAlpha) const override {
-    return withAlpha ? engine::PixelFormat::Argb8888() : engine::PixelFormat::Xrgb8888();
-  }
-  void ForgetTexture(const engine::CSurface* s) override { device.ForgetTexture(s); }
   [[nodiscard]] uint32_t At(float x, float y) const {
-    return px[static_cast<size_t>(static_cast<int32_t>(y)) * kW +
-              static_cast<size_t>(static_cast<int32_t>(x))] |
-           0xFF000000u;
+    return SoftwareTarget::At(static_cast<int32_t>(x), static_cast<int32_t>(y)) | 0xFF000000u;
   }
   void Save(const std::string& path) const {
     std::string error;
@@ -61,8 +46,6 @@ class ScreenTarget : public present::IGraphicsTarget {
   }
 
   static constexpr int32_t kW = 800, kH = 600;
-  std::vector<uint32_t> px;
-  present::CRgbDevice device;
 };
 
 // Points the picture loader at a folder for the test's life ("" is the program's own).

@@ -22,6 +22,7 @@
 #include "present/CRgbDevice.h"
 #include "present/CScreenshot.h"
 #include "present/IGraphicsTarget.h"
+#include "present/SoftwareTarget.h"
 #include "util/CApi.h"
 
 namespace {
@@ -34,28 +35,10 @@ constexpr uint32_t kBack = 0xFF000000u;
 constexpr uint32_t kFixtureBackground = 0xFF204060u;
 constexpr uint32_t kFixtureItem = 0xFF606060u;
 
-class TestTarget : public present::IGraphicsTarget {
+class TestTarget : public testsupport::SoftwareTarget {
  public:
-  TestTarget() : px(static_cast<size_t>(kW) * kH, kBack) {
-    device.SetRenderTarget(px.data(), kW, kH, kW * 4);
-  }
-  present::CIMDevice* Device3D() override { return &device; }
-  uint32_t* SoftwarePixels(int32_t& w, int32_t& h, int32_t& pitch) override {
-    w = kW;
-    h = kH;
-    pitch = kW * 4;
-    return px.data();
-  }
-  bool ReduceTextures() const override { return false; }
-  engine::PixelFormat TextureFormat(bool withAlpha) const override {
-    return withAlpha ? engine::PixelFormat::Argb8888() : engine::PixelFormat::Xrgb8888();
-  }
-  void ForgetTexture(const engine::CSurface*) override {}
-  uint32_t At(int32_t x, int32_t y) const { return px[static_cast<size_t>(y) * kW + x]; }
-
+  TestTarget() : SoftwareTarget(kW, kH, kBack) {}
   static constexpr int32_t kW = 800, kH = 600;
-  std::vector<uint32_t> px;
-  present::CRgbDevice device;
 };
 
 // One frame's input: the merged direction (x, y) held for `count` frames.

@@ -18,6 +18,7 @@
 #include "image/CmgBitmapList.h"
 #include "present/CRgbDevice.h"
 #include "present/IGraphicsTarget.h"
+#include "present/SoftwareTarget.h"
 
 namespace {
 
@@ -27,32 +28,11 @@ using present::TextureMemory;
 
 constexpr uint32_t kBack = 0xFF102030u;
 
-// A back buffer and a software device standing in for the display.
-class TestTarget : public present::IGraphicsTarget {
+// A back buffer that allows halving large textures unless a test says otherwise.
+class TestTarget : public testsupport::SoftwareTarget {
  public:
-  TestTarget(int32_t w, int32_t h) : width(w), height(h), px(static_cast<size_t>(w) * h, kBack) {
-    device.SetRenderTarget(px.data(), w, h, w * 4);
-  }
-  present::CIMDevice* Device3D() override { return &device; }
-  uint32_t* SoftwarePixels(int32_t& w, int32_t& h, int32_t& pitch) override {
-    w = width;
-    h = height;
-    pitch = width * 4;
-    return px.data();
-  }
-  bool ReduceTextures() const override { return reduce; }
-  engine::PixelFormat TextureFormat(bool withAlpha) const override {
-    return withAlpha ? engine::PixelFormat::Argb8888() : engine::PixelFormat::Xrgb8888();
-  }
-  void ForgetTexture(const engine::CSurface* s) override { forgotten.push_back(s); }
-  uint32_t At(int32_t x, int32_t y) const { return px[static_cast<size_t>(y) * width + x]; }
-  void Clear() { std::fill(px.begin(), px.end(), kBack); }
-
-  int32_t width, height;
-  std::vector<uint32_t> px;
-  CRgbDevice device;
-  bool reduce = true;
-  std::vector<const engine::CSurface*> forgotten;
+  TestTarget(int32_t w, int32_t h) : SoftwareTarget(w, h, kBack) { reduce = true; }
+  void Clear() { Fill(kBack); }
 };
 
 class GraphicsTest : public ::testing::Test {
