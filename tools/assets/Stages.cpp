@@ -72,14 +72,15 @@ std::vector<Stage> Stages() {
                  return kSafe;
                },
                {}});
+  // Start points keep the players well inside the screen: balls come in from the edges.
   s.push_back({"lake",
                Theme::kSand,
-               70,
-               390,
+               420,
+               330,
                [](float x, float y) {
                  const float crack = 34 + 10 * std::sin(x / 37) + 6 * std::sin(x / 13);
                  if (y < crack || y > kH - crack) return kLava;
-                 if (InBlob(x, y, 450, 300, 70, 50, 0.15f, 1)) return kSafe;
+                 if (InBlob(x, y, 450, 300, 95, 72, 0.12f, 1)) return kSafe;
                  if (InBlob(x, y, 450, 300, 260, 180, 0.1f)) return kWater;
                  return kSafe;
                },
@@ -135,8 +136,8 @@ std::vector<Stage> Stages() {
                {}});
   s.push_back({"glacier",
                Theme::kSnow,
-               100,
-               200,
+               330,
+               220,
                [](float x, float y) {
                  const float crevasse = 300 + 40 * std::sin(x / 50);
                  const bool bridge =
