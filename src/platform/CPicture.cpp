@@ -50,13 +50,17 @@ bool PeekJpeg(std::span<const uint8_t> b, PictureHeader& h) {
     if (b[at] != 0xFF) return false;
     const uint8_t marker = b[at + 1];
     at += 2;
-    if (marker == 0xFF) { --at; continue; }  // fill byte
+    if (marker == 0xFF) {  // fill byte
+      --at;
+      continue;
+    }
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
     if (marker == 0xD9 || marker == 0xDA) return false;  // image data before any frame header
     if (at + 2 > b.size()) return false;
     const size_t length = Be16(b, at);
     if (length < 2) return false;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (length < 7 || at + 7 > b.size()) return false;
       h.kind = PictureKind::kJpeg;
@@ -90,11 +94,15 @@ SDL_free_func g_nextFree = nullptr;
 bool OverLimit(size_t count, size_t size) {
   return t_allocationLimit != 0 && size != 0 && count > t_allocationLimit / size;
 }
-void* SDLCALL CappedMalloc(size_t size) { return OverLimit(1, size) ? nullptr : g_nextMalloc(size); }
+void* SDLCALL CappedMalloc(size_t size) {
+  return OverLimit(1, size) ? nullptr : g_nextMalloc(size);
+}
 void* SDLCALL CappedCalloc(size_t count, size_t size) {
   return OverLimit(count, size) ? nullptr : g_nextCalloc(count, size);
 }
-void* SDLCALL CappedRealloc(void* p, size_t size) { return OverLimit(1, size) ? nullptr : g_nextRealloc(p, size); }
+void* SDLCALL CappedRealloc(void* p, size_t size) {
+  return OverLimit(1, size) ? nullptr : g_nextRealloc(p, size);
+}
 void SDLCALL PassFree(void* p) { g_nextFree(p); }
 
 // The capped functions pass on to whatever SDL used before, so blocks allocated either side
@@ -107,16 +115,22 @@ void InstallAllocationCap() {
   });
 }
 
-class AllocationLimitScope {
- public:
-  explicit AllocationLimitScope(size_t bytes) : saved_(t_allocationLimit) { t_allocationLimit = bytes; }
-  ~AllocationLimitScope() { t_allocationLimit = saved_; }
-  AllocationLimitScope(const AllocationLimitScope&) = delete;
-  AllocationLimitScope& operator=(const AllocationLimitScope&) = delete;
+}  // namespace
 
- private:
-  size_t saved_;
-};
+void WithSdlAllocationLimit(size_t bytes, const std::function<void()>& run) {
+  InstallAllocationCap();
+  const size_t saved = t_allocationLimit;
+  t_allocationLimit = bytes;
+  try {
+    run();
+  } catch (...) {
+    t_allocationLimit = saved;
+    throw;
+  }
+  t_allocationLimit = saved;
+}
+
+namespace {
 
 SDL_Surface* LoadKind(SDL_RWops* rw, PictureKind kind) {
   switch (kind) {
@@ -132,7 +146,8 @@ SDL_Surface* LoadKind(SDL_RWops* rw, PictureKind kind) {
 
 bool PeekPicture(std::span<const uint8_t> bytes, PictureHeader& out) {
   PictureHeader h;
-  if (!PeekBmp(bytes, h) && !PeekPng(bytes, h) && !PeekJpeg(bytes, h) && !PeekGif(bytes, h)) return false;
+  if (!PeekBmp(bytes, h) && !PeekPng(bytes, h) && !PeekJpeg(bytes, h) && !PeekGif(bytes, h))
+    return false;
   out = h;
   return true;
 }
@@ -143,18 +158,17 @@ bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& o
   // checked here first, and only the kinds whose header we can read are decoded at all.
   PictureHeader header;
   if (!PeekPicture(bytes, header)) return false;
-  if (header.width <= 0 || header.height <= 0 || header.height > maxPixels / header.width) return false;
+  if (header.width <= 0 || header.height <= 0 || header.height > maxPixels / header.width)
+    return false;
   // SDL2_image's GIF reader frees a pointer it never allocated on some hostile files.
   if (header.kind == PictureKind::kGif) return CGifReader::Read(bytes, maxPixels, out);
-  InstallAllocationCap();
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (rw == nullptr) return false;
   SDL_Surface* loaded = nullptr;
-  {
-    // Four bytes a pixel at most, and room for row padding and alignment.
-    AllocationLimitScope limit(static_cast<size_t>(std::min(maxPixels, int64_t{1} << 40)) * 4 + (size_t{1} << 20));
-    loaded = LoadKind(rw, header.kind);
-  }
+  // Four bytes a pixel at most, and room for row padding and alignment.
+  const size_t limit =
+      static_cast<size_t>(std::min(maxPixels, int64_t{1} << 40)) * 4 + (size_t{1} << 20);
+  WithSdlAllocationLimit(limit, [&] { loaded = LoadKind(rw, header.kind); });
   SDL_RWclose(rw);
   if (loaded == nullptr) return false;
   bool ok = false;
@@ -166,9 +180,10 @@ bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& o
       out.pixels.assign(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h), 0);
       if (SDL_LockSurface(argb) == 0) {
         for (int y = 0; y < argb->h; ++y)
-          std::memcpy(out.pixels.data() + static_cast<size_t>(y) * argb->w,
-                      static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch,
-                      static_cast<size_t>(argb->w) * 4);
+          std::memcpy(
+              out.pixels.data() + static_cast<size_t>(y) * argb->w,
+              static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch,
+              static_cast<size_t>(argb->w) * 4);
         SDL_UnlockSurface(argb);
         ok = true;
       }

@@ -4,7 +4,9 @@
 // handed to SDL2_image, and no header's size is believed before it is checked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -32,5 +34,9 @@ bool PeekPicture(std::span<const uint8_t> bytes, PictureHeader& out);
 // False when the bytes are no picture the loader knows, or larger than maxPixels (checked on
 // the header before anything is decoded).
 bool DecodePicture(std::span<const uint8_t> bytes, int64_t maxPixels, Picture& out);
+
+// Runs `run` while SDL's allocator refuses, on this thread, any block larger than `bytes`: the
+// bound DecodePicture puts on the system decoders, whatever their files ask for.
+void WithSdlAllocationLimit(size_t bytes, const std::function<void()>& run);
 
 }  // namespace platform
