@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 seconds=${1:-20}
 cmake --preset fuzz -DTUMBLEROO_FUZZ_SECONDS="$seconds" >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz --target fuzz_targets
 ctest --preset fuzz -j "$(nproc)"
