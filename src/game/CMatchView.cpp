@@ -78,7 +78,10 @@ void Over(image::CmgBBI& img, int32_t x, int32_t y, uint32_t color, float a) {
   img.dwSetPixel(x, y, out);
 }
 
-void Disc(image::CmgBBI& img, float cx, float cy, float r, uint32_t color) {
+// Every pixel of the square round a circle of radius r, covered as `coverage(distance)` says.
+template <typename Coverage>
+void PaintRound(image::CmgBBI& img, float cx, float cy, float r, uint32_t color,
+                Coverage coverage) {
   const int32_t x0 = static_cast<int32_t>(std::floor(cx - r - 1));
   const int32_t x1 = static_cast<int32_t>(std::ceil(cx + r + 1));
   const int32_t y0 = static_cast<int32_t>(std::floor(cy - r - 1));
@@ -87,21 +90,17 @@ void Disc(image::CmgBBI& img, float cx, float cy, float r, uint32_t color) {
     for (int32_t x = x0; x <= x1; ++x) {
       const float d =
           std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
-      Over(img, x, y, color, Cover(d, r));
+      Over(img, x, y, color, coverage(d));
     }
 }
 
+void Disc(image::CmgBBI& img, float cx, float cy, float r, uint32_t color) {
+  PaintRound(img, cx, cy, r, color, [r](float d) { return Cover(d, r); });
+}
+
 void Ring(image::CmgBBI& img, float cx, float cy, float r, float band, uint32_t color) {
-  const int32_t x0 = static_cast<int32_t>(std::floor(cx - r - 1));
-  const int32_t x1 = static_cast<int32_t>(std::ceil(cx + r + 1));
-  const int32_t y0 = static_cast<int32_t>(std::floor(cy - r - 1));
-  const int32_t y1 = static_cast<int32_t>(std::ceil(cy + r + 1));
-  for (int32_t y = y0; y <= y1; ++y)
-    for (int32_t x = x0; x <= x1; ++x) {
-      const float d =
-          std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy);
-      Over(img, x, y, color, Cover(d, r) * (1 - Cover(d, r - band)));
-    }
+  PaintRound(img, cx, cy, r, color,
+             [r, band](float d) { return Cover(d, r) * (1 - Cover(d, r - band)); });
 }
 
 // Fire by heat, 0 embers to 1 white-hot.
@@ -683,8 +682,8 @@ void CMatchView::UpdateBanner(CMatch& match) {
   }
   if (state.numberItemLife > 0 && !m_numberItem) {
     m_numberItem = NewPicture();
-    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, kGameFont, 0, true, 0, 0, 1,
-                           1);
+    m_numberItem->LoadText(std::to_string(match.roundNumber), 256, 128, 128, kGameFont, 0, true, 0,
+                           0, 1, 1);
   }
   m_bannerFrame = f;
 }
